@@ -1,0 +1,106 @@
+// The Host's callback table and the bridge operations through which the module asks and tells
+// the Host everything: parameters, actions, commands and the scans over all tracks.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" {
+typedef int32_t (*SetParameterFn)(int32_t id, int32_t value, int32_t track, int32_t reserved);
+typedef int32_t (*GetParameterFn)(int32_t id, int32_t track, void* result, int32_t reserved);
+typedef int32_t (*EnumCommandFn)(int32_t index, char* name, int32_t size, int32_t* unused,
+                                 int32_t* valid);
+typedef int32_t (*SendCommandFn)(int32_t command, int32_t event);
+}
+
+// Handed over by the Host in OpenController; the module keeps copies.
+struct HostCallbackTable {
+    SetParameterFn SetParameter;
+    GetParameterFn GetParameter;
+    EnumCommandFn EnumCommand;
+    void* reserved; // the module never calls this entry
+    SendCommandFn SendCommand;
+    int32_t CommandCount;
+};
+
+#if defined(__i386__) || defined(_M_IX86)
+static_assert(sizeof(HostCallbackTable) == 24, "the Host's table is six 32-bit entries");
+static_assert(offsetof(HostCallbackTable, CommandCount) == 20, "CommandCount is entry 5");
+#endif
+
+// Parameter and action identifiers; the same numbers are the Host's notification codes.
+namespace HostParam {
+enum : int32_t {
+    Rewind = 0,
+    FastForward = 1,
+    Stop = 2,
+    Play = 3,
+    PlayAlternative = 5,
+    Record = 7,
+    Marker = 9,
+    MarkerNext = 10,
+    MarkerPrevious = 11,
+    Scroll = 12,
+    TrackState16 = 16,
+    Solo = 17,
+    CurrentTrack = 19,
+    TrackState20 = 20,
+    Level = 21,
+    Touch = 22,
+    Pan = 23,
+    EqGain = 24,      // + band
+    EqFrequency = 27, // + band
+    EqQ = 30,         // + band
+    Name = 46,
+};
+}
+
+// SendCommand's event argument.
+constexpr int32_t kCommandKeyDown = 0x90;
+constexpr int32_t kCommandKeyUp = 0x80;
+
+// The number of tracks the module works with, and the Host's current track when it has none.
+constexpr int32_t kTrackCount = 200;
+constexpr int32_t kNoTrack = 9999;
+// A command number that names no command: every operation on it does nothing.
+constexpr int32_t kNoCommand = -1;
+// The Host's track names fit this buffer with their terminator.
+constexpr int32_t kHostNameSize = 100;
+
+enum class EqKind { Gain, Frequency, Q };
+
+void BindHostCallbacks(const HostCallbackTable* table);
+
+void TriggerAction(int32_t id);
+void HoldAction(int32_t id, bool held);
+
+void SelectTrack(int32_t track);
+void SelectPreviousTrack(int16_t current);
+void SelectNextTrack(int16_t current);
+
+void ToggleTrackState(int32_t id, int32_t track);
+void ClearTrackStateOnAll(int32_t id);
+void ClearLastSolo();
+bool AnyTrackSoloed();
+
+double GetTrackLevel(int32_t track);
+void SetTrackLevel(int32_t track, double levelDb);
+void SetTrackTouch(int32_t track, bool touched);
+
+int16_t GetTrackPan(int32_t track);
+void NudgeTrackPan(int32_t track, int32_t steps, bool fine);
+void SetTrackPan(int32_t track, int32_t target);
+
+double GetEqValue(EqKind kind, int32_t track, int32_t band);
+void NudgeEqValue(EqKind kind, int32_t track, int32_t band, int32_t steps);
+
+// Copies at most size - 1 characters of the track's name into destination, fills the rest
+// with NULs and terminates it at size - 1.
+void GetTrackName(int32_t track, char* destination, int16_t size);
+// The highest track, from 200 down to 0, whose name is not empty; -1 when none has a name.
+int32_t LastNamedTrack();
+
+void ScrollBy(int32_t steps);
+
+void PressCommand(int32_t command, bool pressed);
+void TapCommand(int32_t command);

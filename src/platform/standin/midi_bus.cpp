@@ -1,0 +1,869 @@
+// The virtual MIDI bus behind the winmm MIDI functions. Written with the C++ standard library
+// only, so that the same code also builds as the replacement winmm.dll of the Windows tests.
+//
+// It keeps the rules a careful caller of the real API must follow, and counts every breach
+// as misuse: a handle used after close or never opened, a header unprepared or a port closed
+// while the platform still holds a buffer (MIDIERR_STILLPLAYING), a header prepared,
+// unprepared or a port opened, reset or closed from inside a MIDI callback.
+#include "platform/standin/midi_bus.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+typedef void(CALLBACK* MidiInProc)(HMIDIIN, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR);
+typedef void(CALLBACK* MidiOutProc)(HMIDIOUT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR);
+
+constexpr WORD kManufacturerUnknown = 0xFFFF;
+constexpr MMVERSION kDriverVersion = 0x0100;
+constexpr WORD kAllChannels = 0xFFFF;
+
+// True on the bus's own threads while they run a callback of the module.
+thread_local bool inBusCallback = false;
+
+struct PortEntry {
+    int id;
+    int direction;
+    std::string name;
+};
+
+struct InHandle {
+    InHandle(int portId, MidiInProc procedure, DWORD_PTR value)
+        : port(portId), callback(procedure), instance(value) {}
+    int port; // 0 once the port was removed
+    MidiInProc callback;
+    DWORD_PTR instance;
+    bool started = false;
+    DWORD startTime = 0;
+    int busy = 0; // callbacks in progress
+};
+
+struct OutHandle {
+    OutHandle(int portId, MidiOutProc procedure, DWORD_PTR value)
+        : port(portId), callback(procedure), instance(value) {}
+    int port; // 0 once the port was removed
+    MidiOutProc callback;
+    DWORD_PTR instance;
+    int busy = 0;
+    std::set<MIDIHDR*> prepared;
+};
+
+struct Completion {
+    OutHandle* handle;
+    MIDIHDR* header;
+    Clock::time_point due;
+    bool held;
+};
+
+struct ErrorText {
+    MMRESULT code;
+    const char* text;
+};
+
+// The platform's texts for its result codes.
+constexpr ErrorText kErrorTexts[] = {
+    {MMSYSERR_NOERROR, "The specified command was carried out."},
+    {MMSYSERR_ERROR, "Undefined external error."},
+    {MMSYSERR_BADDEVICEID, "A device ID has been used that is out of range for your system."},
+    {MMSYSERR_NOTENABLED, "The driver was not enabled."},
+    {MMSYSERR_ALLOCATED,
+     "The specified device is already in use. Wait until it is free, and then try again."},
+    {MMSYSERR_INVALHANDLE, "The specified device handle is invalid."},
+    {MMSYSERR_NODRIVER, "There is no driver installed on your system."},
+    {MMSYSERR_NOMEM, "There is not enough memory available for this task. Quit one or more "
+                     "applications to increase available memory, and then try again."},
+    {MMSYSERR_NOTSUPPORTED, "This function is not supported. Use the Capabilities function to "
+                            "determine which functions and messages the driver supports."},
+    {MMSYSERR_BADERRNUM, "An error number was specified that is not defined in the system."},
+    {MMSYSERR_INVALFLAG, "An invalid flag was passed to a system function."},
+    {MMSYSERR_INVALPARAM, "An invalid parameter was passed to a system function."},
+    {MIDIERR_UNPREPARED, "The MIDI header was not prepared. Use the Prepare function to "
+                         "prepare the header, and then try again."},
+    {MIDIERR_STILLPLAYING, "Cannot perform this operation while media data is still playing. "
+                           "Reset the device, or wait until the data is finished playing."},
+    {MIDIERR_NOMAP, "A MIDI map was not found. There may be a problem with the driver, or the "
+                    "MIDIMAP.CFG file may be corrupt or missing."},
+    {MIDIERR_NOTREADY, "The port is transmitting data to the device. Wait until the data has "
+                       "been transmitted, and then try again."},
+    {MIDIERR_NODEVICE, "The current MIDI Mapper setup refers to a MIDI device that is not "
+                       "installed on the system. Use MIDI Mapper to edit the setup."},
+    {MIDIERR_INVALIDSETUP, "The current MIDI setup is damaged. Copy the original MIDIMAP.CFG "
+                           "file to the Windows SYSTEM directory, and then try again."},
+};
+
+class Bus {
+public:
+    Bus() : delivery([this] { DeliveryLoop(); }), completion([this] { CompletionLoop(); }) {}
+
+    ~Bus() {
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            stopping = true;
+        }
+        changed.notify_all();
+        delivery.join();
+        completion.join();
+    }
+
+    Bus(const Bus&) = delete;
+    Bus& operator=(const Bus&) = delete;
+
+    // ---- far side ---------------------------------------------------------------------
+
+    int AddPort(int direction, const char* name) {
+        if (name == nullptr || std::strlen(name) >= MAXPNAMELEN ||
+            (direction != STANDIN_BUS_INPUT && direction != STANDIN_BUS_OUTPUT))
+            return 0;
+        std::lock_guard<std::mutex> guard(lock);
+        ports.push_back({nextPortId, direction, name});
+        return nextPortId++;
+    }
+
+    void RemovePort(int port) {
+        std::lock_guard<std::mutex> guard(lock);
+        ports.erase(std::remove_if(ports.begin(), ports.end(),
+                                   [port](const PortEntry& entry) { return entry.id == port; }),
+                    ports.end());
+        for (InHandle* handle : inHandles)
+            if (handle->port == port)
+                handle->port = 0;
+        for (OutHandle* handle : outHandles)
+            if (handle->port == port)
+                handle->port = 0;
+    }
+
+    void Reset() {
+        std::unique_lock<std::mutex> guard(lock);
+        // Handles a test left open are closed here, once their callbacks have returned.
+        changed.wait(guard, [this] { return deliveriesInProgress == 0 && !AnyBusy(); });
+        for (InHandle* handle : inHandles)
+            delete handle;
+        for (OutHandle* handle : outHandles)
+            delete handle;
+        inHandles.clear();
+        outHandles.clear();
+        completions.clear();
+        ports.clear();
+        injected.clear();
+        hold = false;
+        delay = 0;
+        std::fill(std::begin(failNext), std::end(failNext), MMSYSERR_NOERROR);
+        textOverrides.clear();
+        sink = nullptr;
+        sinkContext = nullptr;
+        counters = {};
+        lastMisuse.clear();
+        changed.notify_all();
+    }
+
+    void Inject(int port, DWORD word) {
+        std::lock_guard<std::mutex> guard(lock);
+        injected.emplace_back(port, word);
+        changed.notify_all();
+    }
+
+    bool WaitIdle(DWORD milliseconds) {
+        std::unique_lock<std::mutex> guard(lock);
+        return changed.wait_for(guard, std::chrono::milliseconds(milliseconds),
+                                [this] { return IsIdle(); });
+    }
+
+    void SetSink(StandinBusOutputSink newSink, void* context) {
+        std::lock_guard<std::mutex> guard(lock);
+        sink = newSink;
+        sinkContext = context;
+    }
+
+    void SetDelay(DWORD milliseconds) {
+        std::lock_guard<std::mutex> guard(lock);
+        delay = milliseconds;
+    }
+
+    void Hold(bool on) {
+        std::lock_guard<std::mutex> guard(lock);
+        hold = on;
+    }
+
+    void Release(int count) {
+        std::lock_guard<std::mutex> guard(lock);
+        for (Completion& pending : completions) {
+            if (count == 0)
+                break;
+            if (pending.held) {
+                pending.held = false;
+                if (count > 0)
+                    --count;
+            }
+        }
+        changed.notify_all();
+    }
+
+    void FailNext(StandinBusOperation operation, MMRESULT result) {
+        if (operation < 0 || operation >= STANDIN_BUS_OPERATION_COUNT)
+            return;
+        std::lock_guard<std::mutex> guard(lock);
+        failNext[operation] = result;
+    }
+
+    void SetErrorText(MMRESULT result, const char* text) {
+        std::lock_guard<std::mutex> guard(lock);
+        if (text == nullptr)
+            textOverrides.erase(result);
+        else
+            textOverrides[result] = text;
+    }
+
+    StandinBusCounters Counters() {
+        std::lock_guard<std::mutex> guard(lock);
+        StandinBusCounters result = counters;
+        result.longPending = static_cast<DWORD>(completions.size());
+        result.openInputs = static_cast<DWORD>(inHandles.size());
+        result.openOutputs = static_cast<DWORD>(outHandles.size());
+        result.preparedHeaders = 0;
+        for (OutHandle* handle : outHandles)
+            result.preparedHeaders += static_cast<DWORD>(handle->prepared.size());
+        return result;
+    }
+
+    std::string LastMisuse() {
+        std::lock_guard<std::mutex> guard(lock);
+        return lastMisuse;
+    }
+
+    // ---- the platform's side ------------------------------------------------------------
+
+    UINT CountPorts(int direction) {
+        std::lock_guard<std::mutex> guard(lock);
+        return static_cast<UINT>(
+            std::count_if(ports.begin(), ports.end(), [direction](const PortEntry& entry) {
+                return entry.direction == direction;
+            }));
+    }
+
+    // Fills the capability record's name; 0 or the failure to return.
+    MMRESULT PortName(int direction, UINT_PTR index, char (&name)[MAXPNAMELEN],
+                      StandinBusOperation operation) {
+        std::lock_guard<std::mutex> guard(lock);
+        if (MMRESULT failure = TakeFailure(operation))
+            return failure;
+        const PortEntry* entry = PortAt(direction, index);
+        if (entry == nullptr)
+            return MMSYSERR_BADDEVICEID;
+        std::memset(name, 0, sizeof name);
+        std::memcpy(name, entry->name.c_str(), entry->name.size());
+        return MMSYSERR_NOERROR;
+    }
+
+    MMRESULT OpenInput(LPHMIDIIN result, UINT index, DWORD_PTR callback, DWORD_PTR instance,
+                       DWORD flags) {
+        InHandle* handle = nullptr;
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            if (inBusCallback)
+                Misuse("midiInOpen inside a MIDI callback");
+            if (MMRESULT failure = CheckOpen(result, flags, STANDIN_BUS_OPEN_INPUT))
+                return failure;
+            const PortEntry* entry = PortAt(STANDIN_BUS_INPUT, index);
+            if (entry == nullptr)
+                return MMSYSERR_BADDEVICEID;
+            for (InHandle* open : inHandles)
+                if (open->port == entry->id)
+                    return MMSYSERR_ALLOCATED;
+            handle = new InHandle(entry->id, CallbackOf<MidiInProc>(callback, flags), instance);
+            inHandles.insert(handle);
+            *result = reinterpret_cast<HMIDIIN>(handle);
+        }
+        Notify(handle, MIM_OPEN);
+        return MMSYSERR_NOERROR;
+    }
+
+    MMRESULT StartInput(HMIDIIN id, bool start) {
+        std::lock_guard<std::mutex> guard(lock);
+        InHandle* handle = FindIn(id, start ? "midiInStart" : "midiInStop");
+        if (handle == nullptr)
+            return MMSYSERR_INVALHANDLE;
+        if (start) {
+            if (MMRESULT failure = TakeFailure(STANDIN_BUS_START_INPUT))
+                return failure;
+            if (!handle->started)
+                handle->startTime = GetTickCount();
+        }
+        handle->started = start;
+        return MMSYSERR_NOERROR;
+    }
+
+    MMRESULT CloseInput(HMIDIIN id) {
+        InHandle* handle = nullptr;
+        {
+            std::unique_lock<std::mutex> guard(lock);
+            handle = FindIn(id, "midiInClose");
+            if (handle == nullptr)
+                return MMSYSERR_INVALHANDLE;
+            if (MMRESULT failure = TakeFailure(STANDIN_BUS_CLOSE_INPUT))
+                return failure;
+            if (inBusCallback)
+                Misuse("midiInClose inside a MIDI callback");
+            else
+                changed.wait(guard, [handle] { return handle->busy == 0; });
+            inHandles.erase(handle);
+        }
+        Notify(handle, MIM_CLOSE);
+        delete handle;
+        return MMSYSERR_NOERROR;
+    }
+
+    MMRESULT UnprepareInput(HMIDIIN id, LPMIDIHDR header) {
+        std::lock_guard<std::mutex> guard(lock);
+        if (FindIn(id, "midiInUnprepareHeader") == nullptr)
+            return MMSYSERR_INVALHANDLE;
+        if (inBusCallback)
+            Misuse("midiInUnprepareHeader inside a MIDI callback");
+        if (header == nullptr)
+            return MMSYSERR_INVALPARAM;
+        header->dwFlags &= ~static_cast<DWORD>(MHDR_PREPARED);
+        return MMSYSERR_NOERROR;
+    }
+
+    MMRESULT OpenOutput(LPHMIDIOUT result, UINT index, DWORD_PTR callback, DWORD_PTR instance,
+                        DWORD flags) {
+        OutHandle* handle = nullptr;
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            if (inBusCallback)
+                Misuse("midiOutOpen inside a MIDI callback");
+            if (MMRESULT failure = CheckOpen(result, flags, STANDIN_BUS_OPEN_OUTPUT))
+                return failure;
+            const PortEntry* entry = PortAt(STANDIN_BUS_OUTPUT, index);
+            if (entry == nullptr)
+                return MMSYSERR_BADDEVICEID;
+            for (OutHandle* open : outHandles)
+                if (open->port == entry->id)
+                    return MMSYSERR_ALLOCATED;
+            handle = new OutHandle(entry->id, CallbackOf<MidiOutProc>(callback, flags), instance);
+            outHandles.insert(handle);
+            *result = reinterpret_cast<HMIDIOUT>(handle);
+        }
+        Notify(handle, MOM_OPEN);
+        return MMSYSERR_NOERROR;
+    }
+
+    MMRESULT SendShort(HMIDIOUT id, DWORD word) {
+        StandinBusOutputSink observer = nullptr;
+        void* context = nullptr;
+        int port = 0;
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            OutHandle* handle = FindOut(id, "midiOutShortMsg");
+            if (handle == nullptr)
+                return MMSYSERR_INVALHANDLE;
+            if (MMRESULT failure = TakeFailure(STANDIN_BUS_SEND_SHORT))
+                return failure;
+            if (handle->port == 0)
+                return MMSYSERR_NODRIVER;
+            ++counters.shortSent;
+            observer = sink;
+            context = sinkContext;
+            port = handle->port;
+        }
+        if (observer != nullptr)
+            observer(port, word, nullptr, 0, context);
+        return MMSYSERR_NOERROR;
+    }
+
+    MMRESULT Prepare(HMIDIOUT id, LPMIDIHDR header, UINT size, bool prepare) {
+        std::lock_guard<std::mutex> guard(lock);
+        OutHandle* handle =
+            FindOut(id, prepare ? "midiOutPrepareHeader" : "midiOutUnprepareHeader");
+        if (handle == nullptr)
+            return MMSYSERR_INVALHANDLE;
+        if (inBusCallback)
+            Misuse(prepare ? "midiOutPrepareHeader inside a MIDI callback"
+                           : "midiOutUnprepareHeader inside a MIDI callback");
+        if (header == nullptr || size < sizeof(MIDIHDR))
+            return MMSYSERR_INVALPARAM;
+        if (prepare) {
+            if (MMRESULT failure = TakeFailure(STANDIN_BUS_PREPARE_OUTPUT))
+                return failure;
+            if (header->lpData == nullptr || header->dwBufferLength == 0)
+                return MMSYSERR_INVALPARAM;
+            header->dwFlags |= MHDR_PREPARED;
+            handle->prepared.insert(header);
+            return MMSYSERR_NOERROR;
+        }
+        if ((header->dwFlags & MHDR_INQUEUE) != 0) {
+            Misuse("midiOutUnprepareHeader of a buffer the platform still holds");
+            return MIDIERR_STILLPLAYING;
+        }
+        header->dwFlags &= ~static_cast<DWORD>(MHDR_PREPARED);
+        handle->prepared.erase(header);
+        return MMSYSERR_NOERROR;
+    }
+
+    MMRESULT SendLong(HMIDIOUT id, LPMIDIHDR header, UINT size) {
+        StandinBusOutputSink observer = nullptr;
+        void* context = nullptr;
+        OutHandle* handle = nullptr;
+        int port = 0;
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            handle = FindOut(id, "midiOutLongMsg");
+            if (handle == nullptr)
+                return MMSYSERR_INVALHANDLE;
+            if (header == nullptr || size < sizeof(MIDIHDR))
+                return MMSYSERR_INVALPARAM;
+            if (MMRESULT failure = TakeFailure(STANDIN_BUS_SEND_LONG))
+                return failure;
+            if (handle->port == 0)
+                return MMSYSERR_NODRIVER;
+            if ((header->dwFlags & MHDR_PREPARED) == 0)
+                return MIDIERR_UNPREPARED;
+            if ((header->dwFlags & MHDR_INQUEUE) != 0) {
+                Misuse("midiOutLongMsg of a buffer the platform already holds");
+                return MIDIERR_STILLPLAYING;
+            }
+            header->dwFlags = (header->dwFlags & ~static_cast<DWORD>(MHDR_DONE)) | MHDR_INQUEUE;
+            ++counters.longSent;
+            observer = sink;
+            context = sinkContext;
+            port = handle->port;
+        }
+        // The bytes are observed before the completion is queued, while the sender still
+        // holds them for certain.
+        if (observer != nullptr)
+            observer(port, 0, reinterpret_cast<const BYTE*>(header->lpData), header->dwBufferLength,
+                     context);
+        std::lock_guard<std::mutex> guard(lock);
+        Clock::time_point due = Clock::now() + std::chrono::milliseconds(delay);
+        if (!completions.empty())
+            due = std::max(due, completions.back().due); // buffers finish in order
+        completions.push_back({handle, header, due, hold});
+        changed.notify_all();
+        return MMSYSERR_NOERROR;
+    }
+
+    MMRESULT ResetOutput(HMIDIOUT id) {
+        std::unique_lock<std::mutex> guard(lock);
+        OutHandle* handle = FindOut(id, "midiOutReset");
+        if (handle == nullptr)
+            return MMSYSERR_INVALHANDLE;
+        ++counters.outputResets;
+        // Every buffer the port holds completes now, held or not.
+        for (Completion& pending : completions) {
+            if (pending.handle == handle) {
+                pending.held = false;
+                pending.due = Clock::now();
+            }
+        }
+        changed.notify_all();
+        if (inBusCallback) {
+            Misuse("midiOutReset inside a MIDI callback");
+            return MMSYSERR_NOERROR;
+        }
+        changed.wait(guard, [this, handle] { return !HasPending(handle); });
+        return MMSYSERR_NOERROR;
+    }
+
+    MMRESULT CloseOutput(HMIDIOUT id) {
+        OutHandle* handle = nullptr;
+        {
+            std::unique_lock<std::mutex> guard(lock);
+            handle = FindOut(id, "midiOutClose");
+            if (handle == nullptr)
+                return MMSYSERR_INVALHANDLE;
+            if (HasPending(handle)) {
+                Misuse("midiOutClose with buffers the platform still holds");
+                return MIDIERR_STILLPLAYING;
+            }
+            if (inBusCallback)
+                Misuse("midiOutClose inside a MIDI callback");
+            else
+                changed.wait(guard, [handle] { return handle->busy == 0; });
+            outHandles.erase(handle);
+        }
+        Notify(handle, MOM_CLOSE);
+        delete handle;
+        return MMSYSERR_NOERROR;
+    }
+
+    MMRESULT ErrorTextOf(MMRESULT code, LPSTR text, UINT size) {
+        if (text == nullptr || size == 0)
+            return MMSYSERR_INVALPARAM;
+        std::string message;
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            auto overridden = textOverrides.find(code);
+            if (overridden != textOverrides.end())
+                message = overridden->second;
+        }
+        if (message.empty()) {
+            const auto* known =
+                std::find_if(std::begin(kErrorTexts), std::end(kErrorTexts),
+                             [code](const ErrorText& entry) { return entry.code == code; });
+            if (known == std::end(kErrorTexts))
+                return MMSYSERR_BADERRNUM;
+            message = known->text;
+        }
+        const size_t length = std::min<size_t>(message.size(), size - 1);
+        std::memcpy(text, message.data(), length);
+        text[length] = '\0';
+        return MMSYSERR_NOERROR;
+    }
+
+private:
+    template <typename Proc>
+    static Proc CallbackOf(DWORD_PTR callback, DWORD flags) {
+        if ((flags & CALLBACK_TYPEMASK) != CALLBACK_FUNCTION)
+            return nullptr;
+        return reinterpret_cast<Proc>(callback);
+    }
+
+    template <typename Handle>
+    MMRESULT CheckOpen(Handle* result, DWORD flags, StandinBusOperation operation) {
+        if (result == nullptr)
+            return MMSYSERR_INVALPARAM;
+        const DWORD kind = flags & CALLBACK_TYPEMASK;
+        if (kind != CALLBACK_NULL && kind != CALLBACK_FUNCTION)
+            return MMSYSERR_INVALFLAG;
+        return TakeFailure(operation);
+    }
+
+    MMRESULT TakeFailure(StandinBusOperation operation) {
+        const MMRESULT failure = failNext[operation];
+        failNext[operation] = MMSYSERR_NOERROR;
+        return failure;
+    }
+
+    const PortEntry* PortAt(int direction, UINT_PTR index) const {
+        UINT_PTR seen = 0;
+        for (const PortEntry& entry : ports) {
+            if (entry.direction != direction)
+                continue;
+            if (seen++ == index)
+                return &entry;
+        }
+        return nullptr;
+    }
+
+    InHandle* FindIn(HMIDIIN id, const char* call) {
+        auto* handle = reinterpret_cast<InHandle*>(id);
+        if (inHandles.count(handle) == 0) {
+            Misuse(std::string(call) + " with a handle that is not open");
+            return nullptr;
+        }
+        return handle;
+    }
+
+    OutHandle* FindOut(HMIDIOUT id, const char* call) {
+        auto* handle = reinterpret_cast<OutHandle*>(id);
+        if (outHandles.count(handle) == 0) {
+            Misuse(std::string(call) + " with a handle that is not open");
+            return nullptr;
+        }
+        return handle;
+    }
+
+    bool HasPending(const OutHandle* handle) const {
+        return std::any_of(
+            completions.begin(), completions.end(),
+            [handle](const Completion& pending) { return pending.handle == handle; });
+    }
+
+    void Misuse(const std::string& what) {
+        ++counters.misuse;
+        lastMisuse = what;
+    }
+
+    bool AnyBusy() const {
+        return std::any_of(inHandles.begin(), inHandles.end(),
+                           [](const InHandle* handle) { return handle->busy > 0; }) ||
+               std::any_of(outHandles.begin(), outHandles.end(),
+                           [](const OutHandle* handle) { return handle->busy > 0; });
+    }
+
+    bool IsIdle() const {
+        if (!injected.empty() || deliveriesInProgress > 0)
+            return false;
+        return completions.empty() || completions.front().held;
+    }
+
+    // Open and close notices come on the caller's thread, as the platform sends them.
+    static void Notify(InHandle* handle, UINT message) {
+        if (handle->callback != nullptr)
+            handle->callback(reinterpret_cast<HMIDIIN>(handle), message, handle->instance, 0, 0);
+    }
+    static void Notify(OutHandle* handle, UINT message) {
+        if (handle->callback != nullptr)
+            handle->callback(reinterpret_cast<HMIDIOUT>(handle), message, handle->instance, 0, 0);
+    }
+
+    void DeliveryLoop() {
+        std::unique_lock<std::mutex> guard(lock);
+        while (!stopping) {
+            if (injected.empty()) {
+                changed.wait(guard);
+                continue;
+            }
+            const auto message = injected.front();
+            injected.pop_front();
+            InHandle* target = nullptr;
+            for (InHandle* handle : inHandles)
+                if (handle->port == message.first && handle->port != 0 && handle->started)
+                    target = handle;
+            if (target == nullptr || target->callback == nullptr) {
+                ++counters.dropped;
+                changed.notify_all();
+                continue;
+            }
+            ++target->busy;
+            ++deliveriesInProgress;
+            const DWORD timeStamp = GetTickCount() - target->startTime;
+            guard.unlock();
+            inBusCallback = true;
+            target->callback(reinterpret_cast<HMIDIIN>(target), MIM_DATA, target->instance,
+                             message.second, timeStamp);
+            inBusCallback = false;
+            guard.lock();
+            --target->busy;
+            --deliveriesInProgress;
+            ++counters.delivered;
+            changed.notify_all();
+        }
+    }
+
+    void CompletionLoop() {
+        std::unique_lock<std::mutex> guard(lock);
+        while (!stopping) {
+            if (completions.empty() || completions.front().held) {
+                changed.wait(guard);
+                continue;
+            }
+            if (completions.front().due > Clock::now()) {
+                changed.wait_until(guard, completions.front().due);
+                continue;
+            }
+            // Every completion that is due and released goes in one batch, back to back.
+            std::vector<Completion> batch;
+            while (!completions.empty() && !completions.front().held &&
+                   completions.front().due <= Clock::now()) {
+                Completion done = completions.front();
+                completions.pop_front();
+                done.header->dwFlags =
+                    (done.header->dwFlags & ~static_cast<DWORD>(MHDR_INQUEUE)) | MHDR_DONE;
+                ++done.handle->busy;
+                batch.push_back(done);
+            }
+            guard.unlock();
+            inBusCallback = true;
+            for (const Completion& done : batch) {
+                if (done.handle->callback != nullptr)
+                    done.handle->callback(reinterpret_cast<HMIDIOUT>(done.handle), MOM_DONE,
+                                          done.handle->instance,
+                                          reinterpret_cast<DWORD_PTR>(done.header), 0);
+            }
+            inBusCallback = false;
+            guard.lock();
+            for (const Completion& done : batch) {
+                --done.handle->busy;
+                ++counters.longCompleted;
+            }
+            changed.notify_all();
+        }
+    }
+
+    std::mutex lock;
+    std::condition_variable changed;
+    bool stopping = false;
+    std::vector<PortEntry> ports;
+    int nextPortId = 1;
+    std::set<InHandle*> inHandles;
+    std::set<OutHandle*> outHandles;
+    std::deque<std::pair<int, DWORD>> injected;
+    int deliveriesInProgress = 0;
+    std::deque<Completion> completions;
+    bool hold = false;
+    DWORD delay = 0;
+    MMRESULT failNext[STANDIN_BUS_OPERATION_COUNT] = {};
+    std::map<MMRESULT, std::string> textOverrides;
+    StandinBusOutputSink sink = nullptr;
+    void* sinkContext = nullptr;
+    StandinBusCounters counters = {};
+    std::string lastMisuse;
+    // Last, so that they start once everything above exists.
+    std::thread delivery;
+    std::thread completion;
+};
+
+Bus& TheBus() {
+    static Bus bus;
+    return bus;
+}
+
+template <typename Caps>
+MMRESULT FillCaps(int direction, UINT_PTR index, Caps* caps, UINT size,
+                  StandinBusOperation operation, Caps& record) {
+    if (caps == nullptr)
+        return MMSYSERR_INVALPARAM;
+    record.wMid = kManufacturerUnknown;
+    record.wPid = kManufacturerUnknown;
+    record.vDriverVersion = kDriverVersion;
+    if (MMRESULT failure = TheBus().PortName(direction, index, record.szPname, operation))
+        return failure;
+    std::memcpy(caps, &record, std::min<size_t>(size, sizeof record));
+    return MMSYSERR_NOERROR;
+}
+
+} // namespace
+
+extern "C" {
+
+// ---- far side ---------------------------------------------------------------------------
+
+int StandinBusAddPort(int direction, const char* name) {
+    return TheBus().AddPort(direction, name);
+}
+void StandinBusRemovePort(int port) {
+    TheBus().RemovePort(port);
+}
+void StandinBusReset(void) {
+    TheBus().Reset();
+}
+void StandinBusInject(int port, DWORD word) {
+    TheBus().Inject(port, word);
+}
+int StandinBusWaitIdle(DWORD milliseconds) {
+    return TheBus().WaitIdle(milliseconds) ? 1 : 0;
+}
+void StandinBusSetOutputSink(StandinBusOutputSink sink, void* context) {
+    TheBus().SetSink(sink, context);
+}
+void StandinBusSetCompletionDelay(DWORD milliseconds) {
+    TheBus().SetDelay(milliseconds);
+}
+void StandinBusHoldCompletions(int hold) {
+    TheBus().Hold(hold != 0);
+}
+void StandinBusReleaseCompletions(int count) {
+    TheBus().Release(count);
+}
+void StandinBusFailNext(StandinBusOperation operation, MMRESULT result) {
+    TheBus().FailNext(operation, result);
+}
+void StandinBusSetErrorText(MMRESULT result, const char* text) {
+    TheBus().SetErrorText(result, text);
+}
+void StandinBusGetCounters(StandinBusCounters* counters) {
+    if (counters != nullptr)
+        *counters = TheBus().Counters();
+}
+void StandinBusLastMisuse(char* text, DWORD size) {
+    if (text == nullptr || size == 0)
+        return;
+    const std::string misuse = TheBus().LastMisuse();
+    const size_t length = std::min<size_t>(misuse.size(), size - 1);
+    std::memcpy(text, misuse.data(), length);
+    text[length] = '\0';
+}
+
+// ---- winmm: input -------------------------------------------------------------------------
+
+UINT WINAPI midiInGetNumDevs(void) {
+    return TheBus().CountPorts(STANDIN_BUS_INPUT);
+}
+
+MMRESULT WINAPI midiInGetDevCapsA(UINT_PTR deviceId, LPMIDIINCAPSA caps, UINT size) {
+    MIDIINCAPSA record = {};
+    return FillCaps(STANDIN_BUS_INPUT, deviceId, caps, size, STANDIN_BUS_CAPS_INPUT, record);
+}
+
+MMRESULT WINAPI midiInOpen(LPHMIDIIN handle, UINT deviceId, DWORD_PTR callback, DWORD_PTR instance,
+                           DWORD flags) {
+    return TheBus().OpenInput(handle, deviceId, callback, instance, flags);
+}
+
+MMRESULT WINAPI midiInStart(HMIDIIN handle) {
+    return TheBus().StartInput(handle, true);
+}
+MMRESULT WINAPI midiInStop(HMIDIIN handle) {
+    return TheBus().StartInput(handle, false);
+}
+// No input buffers are ever added, so a reset only stops input.
+MMRESULT WINAPI midiInReset(HMIDIIN handle) {
+    return TheBus().StartInput(handle, false);
+}
+MMRESULT WINAPI midiInClose(HMIDIIN handle) {
+    return TheBus().CloseInput(handle);
+}
+
+MMRESULT WINAPI midiInPrepareHeader(HMIDIIN, LPMIDIHDR, UINT) {
+    return MMSYSERR_NOTSUPPORTED;
+}
+MMRESULT WINAPI midiInUnprepareHeader(HMIDIIN handle, LPMIDIHDR header, UINT) {
+    return TheBus().UnprepareInput(handle, header);
+}
+MMRESULT WINAPI midiInAddBuffer(HMIDIIN, LPMIDIHDR, UINT) {
+    return MMSYSERR_NOTSUPPORTED;
+}
+
+MMRESULT WINAPI midiInGetErrorTextA(MMRESULT error, LPSTR text, UINT size) {
+    return TheBus().ErrorTextOf(error, text, size);
+}
+
+// ---- winmm: output ------------------------------------------------------------------------
+
+UINT WINAPI midiOutGetNumDevs(void) {
+    return TheBus().CountPorts(STANDIN_BUS_OUTPUT);
+}
+
+MMRESULT WINAPI midiOutGetDevCapsA(UINT_PTR deviceId, LPMIDIOUTCAPSA caps, UINT size) {
+    MIDIOUTCAPSA record = {};
+    record.wTechnology = MOD_MIDIPORT;
+    record.wChannelMask = kAllChannels;
+    return FillCaps(STANDIN_BUS_OUTPUT, deviceId, caps, size, STANDIN_BUS_CAPS_OUTPUT, record);
+}
+
+MMRESULT WINAPI midiOutOpen(LPHMIDIOUT handle, UINT deviceId, DWORD_PTR callback,
+                            DWORD_PTR instance, DWORD flags) {
+    return TheBus().OpenOutput(handle, deviceId, callback, instance, flags);
+}
+
+MMRESULT WINAPI midiOutClose(HMIDIOUT handle) {
+    return TheBus().CloseOutput(handle);
+}
+
+MMRESULT WINAPI midiOutShortMsg(HMIDIOUT handle, DWORD message) {
+    return TheBus().SendShort(handle, message);
+}
+
+MMRESULT WINAPI midiOutPrepareHeader(HMIDIOUT handle, LPMIDIHDR header, UINT size) {
+    return TheBus().Prepare(handle, header, size, true);
+}
+
+MMRESULT WINAPI midiOutUnprepareHeader(HMIDIOUT handle, LPMIDIHDR header, UINT size) {
+    return TheBus().Prepare(handle, header, size, false);
+}
+
+MMRESULT WINAPI midiOutLongMsg(HMIDIOUT handle, LPMIDIHDR header, UINT size) {
+    return TheBus().SendLong(handle, header, size);
+}
+
+MMRESULT WINAPI midiOutReset(HMIDIOUT handle) {
+    return TheBus().ResetOutput(handle);
+}
+
+MMRESULT WINAPI midiOutGetErrorTextA(MMRESULT error, LPSTR text, UINT size) {
+    return TheBus().ErrorTextOf(error, text, size);
+}
+
+} // extern "C"

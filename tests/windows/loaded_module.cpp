@@ -1,0 +1,43 @@
+#include "loaded_module.h"
+
+namespace {
+template <typename Fn>
+Fn Lookup(HMODULE module, const char* name) {
+    if (module == nullptr)
+        return nullptr;
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+} // namespace
+
+LoadedModule::LoadedModule(const char* path)
+    : module(LoadLibraryA(path)), Query(Lookup<QueryFn>(module, "QueryController")),
+      Open(Lookup<OpenFn>(module, "OpenController")),
+      Configure(Lookup<ConfigureFn>(module, "ConfigureController")),
+      Update(Lookup<UpdateFn>(module, "UpdateController")),
+      Close(Lookup<CloseFn>(module, "CloseController")) {}
+
+LoadedModule::~LoadedModule() {
+    if (module != nullptr)
+        FreeLibrary(module);
+}
+
+bool LoadedModule::Complete() const {
+    return Query != nullptr && Open != nullptr && Configure != nullptr && Update != nullptr &&
+           Close != nullptr;
+}
+
+int PumpMessagesFor(DWORD milliseconds) {
+    int timerMessages = 0;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_TIMER)
+                ++timerMessages;
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return timerMessages;
+}
