@@ -1,0 +1,100 @@
+// A first-in-first-out queue of owned system-exclusive buffer records with the lock that
+// guards it. Appending never allocates: room is reserved before the platform is handed a
+// buffer, so a record the platform holds always finds its place in the queue.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace midi {
+
+// Record provides a static Release(Record*): end the platform's hold and free the record.
+template <typename Record>
+class BufferQueue {
+public:
+    BufferQueue() { InitializeCriticalSection(&lock); }
+    ~BufferQueue() {
+        ReleaseAll();
+        DeleteCriticalSection(&lock);
+    }
+    BufferQueue(const BufferQueue&) = delete;
+    BufferQueue& operator=(const BufferQueue&) = delete;
+
+    // Makes room for one more Append; raises std::bad_alloc when there is none.
+    void Reserve() {
+        Guard guard(lock);
+        if (count + reserved + 1 > slots.size())
+            Grow(count + reserved + 1);
+        ++reserved;
+    }
+    // Gives back a reservation that will not be used.
+    void CancelReservation() {
+        Guard guard(lock);
+        if (reserved > 0)
+            --reserved;
+    }
+    // Puts a record at the back, using a reservation.
+    void Append(Record* record) {
+        Guard guard(lock);
+        slots[(head + count) % slots.size()] = record;
+        ++count;
+        if (reserved > 0)
+            --reserved;
+    }
+    // Releases the oldest record; false when there is none.
+    bool ReleaseFront() {
+        Guard guard(lock);
+        return ReleaseFrontLocked();
+    }
+    void ReleaseAll() {
+        Guard guard(lock);
+        while (count > 0)
+            ReleaseFrontLocked();
+    }
+    size_t Size() {
+        Guard guard(lock);
+        return count;
+    }
+
+private:
+    class Guard {
+    public:
+        explicit Guard(CRITICAL_SECTION& held) : section(held) { EnterCriticalSection(&section); }
+        ~Guard() { LeaveCriticalSection(&section); }
+        Guard(const Guard&) = delete;
+        Guard& operator=(const Guard&) = delete;
+
+    private:
+        CRITICAL_SECTION& section;
+    };
+
+    bool ReleaseFrontLocked() {
+        if (count == 0)
+            return false;
+        Record* record = slots[head];
+        slots[head] = nullptr;
+        head = (head + 1) % slots.size();
+        --count;
+        if (record != nullptr)
+            Record::Release(record);
+        return true;
+    }
+
+    void Grow(size_t needed) {
+        std::vector<Record*> larger(needed < 8 ? 8 : needed * 2, nullptr);
+        for (size_t i = 0; i < count; ++i)
+            larger[i] = slots[(head + i) % slots.size()];
+        slots.swap(larger);
+        head = 0;
+    }
+
+    CRITICAL_SECTION lock;
+    std::vector<Record*> slots;
+    size_t head = 0;
+    size_t count = 0;
+    size_t reserved = 0;
+};
+
+} // namespace midi

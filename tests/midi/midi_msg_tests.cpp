@@ -1,0 +1,101 @@
+// Message words, long-message copies and sends with and without a bound device.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "midi/midi_msg.h"
+#include "midi/midi_out_device.h"
+#include "support/virtual_surface.h"
+
+namespace {
+
+struct PackCase {
+    unsigned command, channel, data1, data2;
+    DWORD word;
+};
+
+class PackTest : public ::testing::TestWithParam<PackCase> {};
+
+TEST_P(PackTest, PacksStatusAndDataBytesLeastSignificantFirst) {
+    const PackCase& c = GetParam();
+    EXPECT_EQ(midi::CShortMsg::Pack(c.command, c.channel, c.data1, c.data2), c.word);
+    midi::CShortMsg message(c.command, c.channel, c.data1, c.data2);
+    EXPECT_EQ(message.Word(), c.word);
+    EXPECT_EQ(message.ByteCount(), 3u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Words, PackTest,
+                         ::testing::Values(PackCase{0x90, 0, 0x3C, 0x7F, 0x007F3C90},
+                                           PackCase{0x90, 0x05, 0x3C, 0x7F, 0x007F3C95},
+                                           PackCase{0xE3, 0, 0x10, 0x40, 0x004010E3},
+                                           // only the low byte of each argument counts
+                                           PackCase{0x190, 0, 0x13C, 0, 0x00003C90}));
+
+TEST(ShortMessageTest, UnpackSplitsCommandAndChannelAndIgnoresTheTopByte) {
+    BYTE command = 0, channel = 0, data1 = 0, data2 = 0;
+    midi::CShortMsg::Unpack(0xAB7F3C95, command, channel, data1, data2);
+    EXPECT_EQ(command, 0x90);
+    EXPECT_EQ(channel, 0x05);
+    EXPECT_EQ(data1, 0x3C);
+    EXPECT_EQ(data2, 0x7F);
+}
+
+TEST(ShortMessageTest, DefaultIsWordZeroAndAssignReplacesIt) {
+    midi::CShortMsg message;
+    EXPECT_EQ(message.Word(), 0u);
+    message.Assign(0xB0, 0, 16, 65);
+    EXPECT_EQ(message.Word(), 0x004110B0u);
+    EXPECT_EQ(std::memcmp(message.Bytes(), "\xB0\x10\x41", 3), 0);
+}
+
+TEST(LongMessageTest, KeepsItsOwnCopy) {
+    BYTE source[] = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x01, 0x00, 0xF7};
+    midi::CLongMsg message(source, sizeof source);
+    source[5] = 0x55;
+    ASSERT_EQ(message.ByteCount(), 8u);
+    EXPECT_EQ(message.Bytes()[5], 0x01);
+    EXPECT_NE(message.Bytes(), source);
+}
+
+TEST(LongMessageTest, EmptyAndMissingSourcesGiveEmptyMessages) {
+    const BYTE bytes[] = {0xF0, 0xF7};
+    midi::CLongMsg message(bytes, 2);
+    message.Assign(bytes, 0);
+    EXPECT_EQ(message.ByteCount(), 0u);
+    message.Assign(nullptr, 5);
+    EXPECT_EQ(message.ByteCount(), 0u);
+    message.Assign(bytes, -3);
+    EXPECT_EQ(message.ByteCount(), 0u);
+}
+
+TEST(SendTest, WithoutABoundDeviceNothingIsSentOrRaised) {
+    StandinBusReset();
+    VirtualSurface surface;
+    ASSERT_EQ(midi::theOutputDevice.load(), nullptr);
+    midi::CShortMsg(0x90, 0, 1, 127).Send();
+    const BYTE bytes[] = {0xF0, 0xF7};
+    midi::CLongMsg(bytes, 2).Send();
+    EXPECT_TRUE(surface.Received().empty());
+}
+
+TEST(SendTest, BoundDeviceCarriesBothKindsAndTheBindingEndsWithTheDevice) {
+    StandinBusReset();
+    VirtualSurface surface;
+    {
+        midi::CMIDIOutDevice device;
+        device.OpenPort(0);
+        midi::theOutputDevice = &device;
+        midi::CShortMsg(0x90, 0, 95, 127).Send();
+        const BYTE bytes[] = {0xF0, 0x01, 0xF7};
+        midi::CLongMsg(bytes, 3).Send();
+        VirtualSurface::WaitIdle();
+    }
+    EXPECT_EQ(midi::theOutputDevice.load(), nullptr);
+    const auto received = surface.Received();
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_EQ(received[0].word, 0x007F5F90u);
+    EXPECT_EQ(received[1].bytes, (std::vector<uint8_t>{0xF0, 0x01, 0xF7}));
+}
+
+} // namespace

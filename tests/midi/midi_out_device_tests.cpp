@@ -1,0 +1,190 @@
+// The output device against the bus: states, failures, pending long messages and their
+// release, never while the platform still holds a buffer.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "midi/midi_out_device.h"
+#include "support/debug_capture.h"
+#include "support/virtual_surface.h"
+
+namespace {
+
+const BYTE kLine[] = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x00, 0x00, 'L', 'e', 'v', 'e', 'l', 0xF7};
+
+StandinBusCounters Counters() {
+    StandinBusCounters counters = {};
+    StandinBusGetCounters(&counters);
+    return counters;
+}
+
+class OutputDeviceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        StandinBusReset();
+        surface = std::make_unique<VirtualSurface>();
+    }
+    void TearDown() override {
+        device.reset();
+        VirtualSurface::WaitIdle();
+        EXPECT_EQ(Counters().misuse, 0u);
+        EXPECT_EQ(Counters().preparedHeaders, 0u);
+        EXPECT_EQ(Counters().openOutputs, 0u);
+    }
+    std::unique_ptr<VirtualSurface> surface;
+    std::unique_ptr<midi::CMIDIOutDevice> device = std::make_unique<midi::CMIDIOutDevice>();
+};
+
+TEST_F(OutputDeviceTest, SendsOnAClosedDeviceDoNothing) {
+    device->SendShort(0x007F5F90);
+    device->SendLong(kLine, sizeof kLine);
+    device->ClosePort();
+    EXPECT_FALSE(device->IsPortOpen());
+    EXPECT_EQ(Counters().shortSent + Counters().longSent, 0u);
+}
+
+TEST_F(OutputDeviceTest, OpenFailureRaisesThePlatformTextAndLeavesItClosed) {
+    device->OpenPort(0);
+    ASSERT_TRUE(device->IsPortOpen());
+    try {
+        device->OpenPort(7); // no such port
+        FAIL() << "no exception";
+    } catch (const midi::CMIDIOutException& error) {
+        EXPECT_STREQ(error.what(),
+                     "A device ID has been used that is out of range for your system.");
+    }
+    EXPECT_FALSE(device->IsPortOpen());
+    EXPECT_EQ(Counters().openOutputs, 0u); // the old port was closed first
+    device->SendShort(0x90);
+    EXPECT_EQ(Counters().shortSent, 0u);
+}
+
+TEST_F(OutputDeviceTest, ReopenReleasesPendingAndClosesTheOldPort) {
+    StandinBusAddPort(STANDIN_BUS_OUTPUT, "Second");
+    device->OpenPort(0);
+    StandinBusHoldCompletions(1);
+    device->SendLong(kLine, sizeof kLine);
+    EXPECT_EQ(device->PendingCount(), 1u);
+    StandinBusHoldCompletions(0);
+    StandinBusReleaseCompletions(-1);
+    device->OpenPort(1);
+    EXPECT_EQ(device->PendingCount(), 0u);
+    EXPECT_EQ(Counters().openOutputs, 1u);
+}
+
+TEST_F(OutputDeviceTest, FailingSendsRaiseAndLeaveNothingPending) {
+    device->OpenPort(0);
+    StandinBusFailNext(STANDIN_BUS_SEND_SHORT, MMSYSERR_NOTENABLED);
+    EXPECT_THROW(device->SendShort(0x90), midi::CMIDIOutException);
+    StandinBusFailNext(STANDIN_BUS_PREPARE_OUTPUT, MMSYSERR_NOMEM);
+    EXPECT_THROW(device->SendLong(kLine, sizeof kLine), midi::CMIDIOutException);
+    StandinBusFailNext(STANDIN_BUS_SEND_LONG, MIDIERR_NOTREADY);
+    EXPECT_THROW(device->SendLong(kLine, sizeof kLine), midi::CMIDIOutException);
+    EXPECT_EQ(device->PendingCount(), 0u);
+    EXPECT_EQ(Counters().preparedHeaders, 0u);
+    EXPECT_TRUE(device->IsPortOpen());
+}
+
+TEST_F(OutputDeviceTest, TheRecordKeepsTheBytesAfterTheSenderDropsThem) {
+    device->OpenPort(0);
+    StandinBusSetCompletionDelay(30);
+    {
+        std::vector<BYTE> bytes(kLine, kLine + sizeof kLine);
+        device->SendLong(bytes.data(), static_cast<DWORD>(bytes.size()));
+        std::fill(bytes.begin(), bytes.end(), 0xEE); // the sender reuses its memory
+    }
+    VirtualSurface::WaitIdle();
+    EXPECT_EQ(surface->LongMessages().at(0), std::vector<uint8_t>(kLine, kLine + sizeof kLine));
+}
+
+// The worker runs on its own; this waits (in real time, bounded) until it has caught up.
+static bool PendingSettlesAt(midi::CMIDIOutDevice& device, size_t expected) {
+    for (int attempt = 0; attempt < 200000; ++attempt) {
+        if (device.PendingCount() == expected)
+            return true;
+        std::this_thread::yield();
+    }
+    return device.PendingCount() == expected;
+}
+
+TEST_F(OutputDeviceTest, EveryCompletionReleasesOneRecordAndNoMore) {
+    device->OpenPort(0);
+    StandinBusHoldCompletions(1);
+    for (int i = 0; i < 3; ++i)
+        device->SendLong(kLine, sizeof kLine);
+    EXPECT_EQ(device->PendingCount(), 3u);
+    // Two complete back to back: the worker may wake once for both and must release both,
+    // and not the third, which the platform still holds.
+    StandinBusReleaseCompletions(2);
+    VirtualSurface::WaitIdle();
+    EXPECT_TRUE(PendingSettlesAt(*device, 1u));
+    StandinBusReleaseCompletions(1);
+    VirtualSurface::WaitIdle();
+    EXPECT_TRUE(PendingSettlesAt(*device, 0u));
+    StandinBusHoldCompletions(0);
+}
+
+TEST_F(OutputDeviceTest, CloseWaitsForTheBuffersThePlatformStillHolds) {
+    device->OpenPort(0);
+    StandinBusSetCompletionDelay(50);
+    for (int line = 0; line < 5; ++line)
+        device->SendLong(kLine, sizeof kLine);
+    device->ClosePort();
+    EXPECT_EQ(device->PendingCount(), 0u);
+    EXPECT_EQ(Counters().longCompleted, 5u);
+    EXPECT_EQ(Counters().outputResets, 0u); // no note-off storm at an ordinary close
+}
+
+TEST_F(OutputDeviceTest, CloseResetsAPortThatNeverFinishesAsALastResort) {
+    DebugCapture debug;
+    device->OpenPort(0);
+    StandinBusHoldCompletions(1);
+    device->SendLong(kLine, sizeof kLine);
+    device->ClosePort();
+    EXPECT_EQ(device->PendingCount(), 0u);
+    EXPECT_EQ(Counters().outputResets, 1u);
+    EXPECT_NE(debug.Text().find("resetting the port"), std::string::npos);
+    StandinBusHoldCompletions(0);
+}
+
+TEST_F(OutputDeviceTest, AnUnpluggedPortFailsSendsAndStillCloses) {
+    device->OpenPort(0);
+    surface->Unplug();
+    EXPECT_THROW(device->SendShort(0x90), midi::CMIDIOutException);
+    EXPECT_THROW(device->SendLong(kLine, sizeof kLine), midi::CMIDIOutException);
+    device->ClosePort();
+    EXPECT_FALSE(device->IsPortOpen());
+}
+
+TEST_F(OutputDeviceTest, CapabilitiesNameThePortOrRaise) {
+    MIDIOUTCAPSA caps = {};
+    midi::CMIDIOutDevice::QueryCaps(0, caps);
+    EXPECT_STREQ(caps.szPname, "Korvane");
+    EXPECT_THROW(midi::CMIDIOutDevice::QueryCaps(3, caps), midi::CMIDIOutException);
+    StandinBusFailNext(STANDIN_BUS_CAPS_OUTPUT, MMSYSERR_NODRIVER);
+    EXPECT_THROW(midi::CMIDIOutDevice::QueryCaps(0, caps), midi::CMIDIOutException);
+}
+
+TEST(OutputExceptionTest, PlatformTextIsCutTo127Characters) {
+    StandinBusReset();
+    const std::string longText(300, 'e');
+    StandinBusSetErrorText(MMSYSERR_ERROR, longText.c_str());
+    EXPECT_EQ(std::string(midi::CMIDIOutException(MMSYSERR_ERROR).what()), longText.substr(0, 127));
+    StandinBusSetErrorText(MMSYSERR_ERROR, nullptr);
+    EXPECT_STREQ(midi::CMIDIOutException(MMSYSERR_ERROR).what(), "Undefined external error.");
+    // The platform's own text for MMSYSERR_NOMEM is longer than the exception's buffer.
+    EXPECT_EQ(std::string(midi::CMIDIOutException(MMSYSERR_NOMEM).what()).size(), 127u);
+    EXPECT_STREQ(midi::CMIDIOutException(12345).what(), "Unknown MIDI output error 12345");
+}
+
+TEST(OutputExceptionTest, FixedTexts) {
+    EXPECT_STREQ(midi::CMIDIOutEventFailure().what(),
+                 "Unable to create a signalling event for CMIDIOutDevice object.");
+    const midi::CMIDIOutMemFailure failure;
+    const std::bad_alloc& asBadAlloc = failure;
+    EXPECT_STREQ(asBadAlloc.what(), "Memory allocation within a CMIDIOutDevice object failed.");
+}
+
+} // namespace
