@@ -1,0 +1,146 @@
+// The controller's life: construction, finding and opening the surface's ports, closing and
+// destruction.
+#include "controller/korvane.h"
+
+#include <cstring>
+#include <exception>
+
+#include "host/boundary.h"
+#include "midi/midi_msg.h"
+
+namespace {
+
+constexpr char kPortsMissingText[] = "Couldn't find Osterlink Midi port\n";
+// The device layer's texts are at most 127 characters; the precision only keeps a longer one
+// within wsprintfA's 1024.
+constexpr char kAttachErrorFormat[] = "Error attaching to Osterlink Midi port %.900s\n";
+
+// Edge thresholds of the touch strip's raw position byte, and its MIDI addresses.
+constexpr uint8_t kStripChannel = 9;
+constexpr uint8_t kStripTouchNote = 116;
+constexpr uint8_t kStripSecondTouchNote = 123;
+constexpr uint8_t kStripLowEdge = 8;
+constexpr uint8_t kStripHighEdge = 116;
+
+// Tells the surface that a controller has taken it over.
+constexpr BYTE kInitMessage[] = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x01, 0x00, 0xF7};
+
+constexpr int kNoPort = -1;
+
+void ReportAttachError(const char* what) {
+    char line[1025];
+    wsprintfA(line, kAttachErrorFormat, what);
+    OutputDebugStringA(line);
+}
+
+void ReportUnreadablePort(UINT index, const char* what) {
+    char line[1025];
+    wsprintfA(line, "Korvane: skipping MIDI port %u, its capabilities cannot be read: %.900s\n",
+              index, what);
+    OutputDebugStringA(line);
+}
+
+// The highest-numbered port whose name begins with the surface's name, or kNoPort. The
+// platform is asked for the count again after every port, as ports may come and go.
+template <typename Caps, typename CountFn, typename QueryFn>
+int FindSurfacePort(CountFn countPorts, QueryFn queryCaps) {
+    const size_t nameLength = std::strlen(kSurfaceName);
+    int found = kNoPort;
+    for (UINT index = 0; index < countPorts(); ++index) {
+        Caps caps = {};
+        try {
+            queryCaps(index, caps);
+        } catch (const std::exception& error) {
+            ReportUnreadablePort(index, error.what());
+            continue;
+        }
+        if (std::strncmp(caps.szPname, kSurfaceName, nameLength) == 0)
+            found = static_cast<int>(index);
+    }
+    return found;
+}
+
+} // namespace
+
+Korvane::Korvane(const HostCallbackTable* table)
+    : portsMissing(false), trackInfoRequested(false), trackInfoHold(0), currentTrack(0),
+      flipLatched(false), messageCount(0), lastSlowRefresh(0), returnTrack(0),
+      touchStrip(*this, kStripChannel, kStripTouchNote, kStripSecondTouchNote), pages(*this),
+      buttons(*this), hostCallbacks(*table) {
+    lastSlowRefresh = GetTickCount();
+    BindHostCallbacks(table);
+    touchStrip.lowEdge = kStripLowEdge;
+    touchStrip.highEdge = kStripHighEdge;
+    settings.SetHostCommands(hostCallbacks.CommandCount, hostCallbacks.EnumCommand);
+}
+
+Korvane::~Korvane() {
+    // Without the lock: stopping and closing the input port waits for a callback in progress,
+    // and that callback may be waiting for the lock. The input port goes first, because its
+    // callback is the other thread that sends through the output port.
+    RunGuarded("closing the surface's input port", [this] {
+        if (midiIn.IsPortOpen()) {
+            if (midiIn.IsListening())
+                midiIn.StopListening();
+            midiIn.ClosePort();
+        }
+    });
+    RunGuarded("closing the surface's output port", [this] {
+        if (midiOut.IsPortOpen())
+            midiOut.ClosePort();
+    });
+}
+
+int32_t Korvane::OpenSurface() {
+    LockGuard guard(lock);
+    const int output =
+        FindSurfacePort<MIDIOUTCAPSA>(midiOutGetNumDevs, [](UINT index, MIDIOUTCAPSA& caps) {
+            midi::CMIDIOutDevice::QueryCaps(index, caps);
+        });
+    const int input =
+        FindSurfacePort<MIDIINCAPSA>(midiInGetNumDevs, [](UINT index, MIDIINCAPSA& caps) {
+            midi::CMIDIInDevice::QueryCaps(index, caps);
+        });
+    if (input == kNoPort || output == kNoPort) {
+        portsMissing = true;
+        OutputDebugStringA(kPortsMissingText);
+        return 1;
+    }
+    AttachToPorts(static_cast<UINT>(output), static_cast<UINT>(input));
+    if (midi::theOutputDevice == nullptr)
+        midi::theOutputDevice = &midiOut;
+    try {
+        SendInitMessage();
+    } catch (const std::exception& error) {
+        // A surface that fails here is reported like a failed attach; the open goes on.
+        ReportAttachError(error.what());
+    }
+    greetingPending = true;
+    settings.Load();
+    touchStrip.LookUpCommands();
+    buttons.LookUpPunchIn();
+    return 1;
+}
+
+void Korvane::AttachToPorts(UINT outputIndex, UINT inputIndex) {
+    // One guarded sequence: what opened before an error stays open, the rest is skipped.
+    try {
+        midiOut.OpenPort(outputIndex);
+        midiIn.AttachReceiver(this);
+        midiIn.OpenPort(inputIndex);
+        midiIn.StartListening();
+    } catch (const std::exception& error) {
+        ReportAttachError(error.what());
+    }
+}
+
+void Korvane::SendInitMessage() {
+    midi::CLongMsg message(kInitMessage, static_cast<int32_t>(sizeof kInitMessage));
+    message.Send();
+}
+
+void Korvane::CloseSurface() {
+    LockGuard guard(lock);
+    display.Clear();
+    buttons.AllLedsOff();
+}

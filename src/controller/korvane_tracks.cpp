@@ -1,0 +1,40 @@
+// Track stepping, the return-to-track jump and the track-mode test.
+#include "controller/korvane.h"
+
+namespace {
+// A track step keeps the track page up for this many slow-refresh periods.
+constexpr int32_t kTrackInfoPeriods = 8;
+} // namespace
+
+void Korvane::RequestTrackInfo(bool on) {
+    pages.trackInfo = on;
+    trackInfoRequested = on;
+    if (on)
+        trackInfoHold = kTrackInfoPeriods;
+}
+
+void Korvane::StepTrack(int step) {
+    RequestTrackInfo(true);
+    const auto current = static_cast<int16_t>(currentTrack);
+    if (step > 0)
+        SelectNextTrack(current);
+    else if (step < 0)
+        SelectPreviousTrack(current);
+}
+
+void Korvane::ReturnToTrack() {
+    // Alternates between the highest named track and the track that was current before.
+    const int32_t last = LastNamedTrack();
+    int32_t target;
+    if (last == currentTrack) {
+        target = static_cast<uint16_t>(returnTrack);
+    } else {
+        returnTrack = currentTrack;
+        target = last;
+    }
+    SelectTrack(target);
+}
+
+bool Korvane::IsTrackMode() const {
+    return buttons.encoderModes.mode == kTrackMode || buttons.shift.GetState();
+}

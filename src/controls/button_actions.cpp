@@ -1,0 +1,200 @@
+// What each button does when it is pressed and released, with and without Shift, and the
+// dispatch that finds the button a message is for.
+#include <cstddef>
+
+#include "controller/korvane.h"
+#include "controls/button_bank.h"
+#include "controls/key_assignments.h"
+
+namespace {
+
+// The Host command that the plain playMode button's Shift gesture sends.
+constexpr char kPunchInCommandName[] = "Clips: Punch In";
+
+constexpr int32_t kPlainFunctionKeys[ButtonBank::kFunctionKeyCount] = {KeyId::F1, KeyId::F2,
+                                                                       KeyId::F3, KeyId::F4};
+constexpr int32_t kShiftedFunctionKeys[ButtonBank::kFunctionKeyCount] = {
+    KeyId::ShiftF1, KeyId::ShiftF2, KeyId::ShiftF3, KeyId::ShiftF4};
+
+void PressAssigned(int32_t controlId, bool pressed) {
+    PressCommand(CUserSettingsDlg::CommandFor(controlId), pressed);
+}
+
+} // namespace
+
+void ButtonBank::LookUpPunchIn() {
+    punchInCommand = controller.settings.FindCommand(kPunchInCommandName);
+}
+
+bool ButtonBank::Dispatch(const uint8_t* bytes, uint32_t length) {
+    if (shift.Match(bytes, length)) {
+        OnShift();
+        return true;
+    }
+    if (encoderModes.Dispatch(bytes, length))
+        return true;
+
+    // The track-state buttons act on presses only; their releases go on down the list.
+    const TrackStateBinding trackStates[] = {{trackState16, HostParam::TrackState16},
+                                             {solo, HostParam::Solo},
+                                             {trackState20, HostParam::TrackState20}};
+    for (const TrackStateBinding& binding : trackStates) {
+        if (binding.button.Match(bytes, length) && binding.button.IsPressed()) {
+            OnTrackState(binding.id);
+            return true;
+        }
+    }
+
+    const ButtonBinding buttons[] = {{footswitch, &ButtonBank::OnFootswitch},
+                                     {rewind, &ButtonBank::OnRewind},
+                                     {fastForward, &ButtonBank::OnFastForward},
+                                     {stop, &ButtonBank::OnStop},
+                                     {play, &ButtonBank::OnPlay},
+                                     {record, &ButtonBank::OnRecord},
+                                     {functionKeys[0], &ButtonBank::OnFunctionKey},
+                                     {functionKeys[1], &ButtonBank::OnFunctionKey},
+                                     {functionKeys[2], &ButtonBank::OnFunctionKey},
+                                     {functionKeys[3], &ButtonBank::OnFunctionKey},
+                                     {trackLeft, &ButtonBank::OnTrackLeft},
+                                     {trackRight, &ButtonBank::OnTrackRight},
+                                     {playMode, &ButtonBank::OnPlayMode},
+                                     {faderFunction, &ButtonBank::OnFaderFunction}};
+    for (const ButtonBinding& binding : buttons) {
+        if (binding.button.Match(bytes, length)) {
+            (this->*binding.action)(binding.button, binding.button.IsPressed());
+            return true;
+        }
+    }
+    return false;
+}
+
+void ButtonBank::OnShift() {
+    // Shift latches on a press and release with nothing between; when anything else arrived
+    // while it was held, the release unlatches it and Shift acted as a momentary modifier.
+    if (shift.IsPressed()) {
+        controller.messageCount = 0;
+        shift.Toggle();
+    } else if (controller.messageCount > 1) {
+        shift.SetState(false);
+    }
+}
+
+void ButtonBank::OnTrackState(int32_t id) {
+    if (!ShiftLatched()) {
+        ToggleTrackState(id, controller.currentTrack);
+    } else if (id == HostParam::Solo) {
+        ClearLastSolo();
+    } else {
+        ClearTrackStateOnAll(id);
+    }
+}
+
+void ButtonBank::OnFootswitch(StateButton&, bool pressed) {
+    PressAssigned(KeyId::Footswitch, pressed);
+}
+
+void ButtonBank::OnRewind(StateButton&, bool pressed) {
+    if (ShiftLatched())
+        PressAssigned(KeyId::ShiftRewind, pressed);
+    else
+        HoldAction(HostParam::Rewind, pressed);
+}
+
+void ButtonBank::OnFastForward(StateButton&, bool pressed) {
+    if (ShiftLatched())
+        PressAssigned(KeyId::ShiftFastForward, pressed);
+    else
+        HoldAction(HostParam::FastForward, pressed);
+}
+
+void ButtonBank::OnStop(StateButton&, bool pressed) {
+    if (pressed)
+        TriggerAction(HostParam::Stop);
+}
+
+void ButtonBank::OnPlay(StateButton&, bool pressed) {
+    if (ShiftLatched())
+        PressAssigned(KeyId::ShiftPlay, pressed);
+    else if (pressed)
+        TriggerAction(playMode.GetState() ? HostParam::PlayAlternative : HostParam::Play);
+}
+
+void ButtonBank::OnRecord(StateButton&, bool pressed) {
+    if (ShiftLatched())
+        PressAssigned(KeyId::ShiftRecord, pressed);
+    else if (pressed)
+        TriggerAction(HostParam::Record);
+}
+
+void ButtonBank::OnFunctionKey(StateButton& key, bool pressed) {
+    const auto index = static_cast<size_t>(&key - functionKeys);
+    PressAssigned(ShiftLatched() ? kShiftedFunctionKeys[index] : kPlainFunctionKeys[index],
+                  pressed);
+}
+
+void ButtonBank::OnTrackLeft(StateButton&, bool pressed) {
+    if (ShiftLatched())
+        PressAssigned(KeyId::ShiftTrackLeft, pressed);
+    else if (pressed)
+        controller.StepTrack(-1);
+}
+
+void ButtonBank::OnTrackRight(StateButton&, bool pressed) {
+    if (ShiftLatched())
+        PressAssigned(KeyId::ShiftTrackRight, pressed);
+    else if (pressed)
+        controller.StepTrack(+1);
+}
+
+void ButtonBank::OnPlayMode(StateButton&, bool pressed) {
+    if (ShiftLatched()) {
+        PressCommand(punchInCommand, pressed);
+    } else if (pressed) {
+        playMode.Toggle();
+        playMode.UpdateLed(true);
+    }
+}
+
+void ButtonBank::OnFaderFunction(StateButton&, bool pressed) {
+    if (ShiftLatched()) {
+        // The return-to-track gesture leaves the button's latched state as it was.
+        const bool state = faderFunction.GetState();
+        if (pressed)
+            controller.ReturnToTrack();
+        faderFunction.SetState(state);
+        return;
+    }
+    // A latching button that acts as a modifier when an encoder is touched while it is held:
+    // then its release leaves the state unchanged.
+    if (pressed)
+        controller.pages.encoderTouched = false;
+    else if (!controller.pages.encoderTouched)
+        faderFunction.Toggle();
+}
+
+bool ButtonBank::ShiftLatched() const {
+    return shift.GetState();
+}
+
+bool EncoderModeSelector::Dispatch(const uint8_t* bytes, uint32_t length) {
+    StateButton& trackModeButton = modeButtons[0];
+    StateButton& eqModeButton = modeButtons[2];
+    if (trackModeButton.Match(bytes, length)) {
+        if (!trackModeButton.IsPressed())
+            return true;
+        mode = kTrackMode;
+        Refresh(false);
+        return true;
+    }
+    // Notes 41, 43 and 74 select nothing; like every other message that reaches the bank,
+    // they refresh the mode LEDs, which lets the blinking one flip between slow refreshes.
+    if (eqModeButton.Match(bytes, length)) {
+        if (!eqModeButton.IsPressed())
+            return true;
+        mode = mode == kEqMode ? kEqBandMode : kEqMode;
+        Refresh(false);
+        return true;
+    }
+    Refresh(false);
+    return false;
+}

@@ -1,0 +1,73 @@
+// Every button and LED of the surface, the encoder-mode selector and the any-solo LED, with
+// the refresh and darkening of all LEDs in their fixed orders.
+#pragma once
+
+#include <cstdint>
+
+#include "controls/encoder_mode_selector.h"
+#include "controls/state_button.h"
+
+class Korvane;
+
+class ButtonBank {
+public:
+    static constexpr int kFunctionKeyCount = 4;
+
+    explicit ButtonBank(Korvane& owner);
+    virtual ~ButtonBank() = default;
+
+    // Offers a message to the buttons; true when one consumed it (runs its action).
+    virtual bool Dispatch(const uint8_t* bytes, uint32_t length);
+    virtual void Refresh(bool force);
+    virtual void AllLedsOff();
+    // Finds the Host's punch-in command by name; called once when the surface was found.
+    void LookUpPunchIn();
+
+    StateButton shift;
+    EncoderModeSelector encoderModes;
+    StateButton trackState16;
+    StateButton solo;
+    StateButton trackState20;
+    StateButton footswitch;
+    StateButton rewind;
+    StateButton fastForward;
+    StateButton stop;
+    StateButton play;
+    StateButton record;
+    StateButton functionKeys[kFunctionKeyCount];
+    StateButton trackLeft;
+    StateButton trackRight;
+    StateButton playMode;
+    StateButton faderFunction;
+    AnySoloLED anySolo;
+    int32_t punchInCommand;
+
+private:
+    using Action = void (ButtonBank::*)(StateButton& button, bool pressed);
+    struct ButtonBinding {
+        StateButton& button;
+        Action action;
+    };
+    struct TrackStateBinding {
+        StateButton& button;
+        int32_t id;
+    };
+
+    void OnShift();
+    void OnTrackState(int32_t id);
+    void OnFootswitch(StateButton& button, bool pressed);
+    void OnRewind(StateButton& button, bool pressed);
+    void OnFastForward(StateButton& button, bool pressed);
+    void OnStop(StateButton& button, bool pressed);
+    void OnPlay(StateButton& button, bool pressed);
+    void OnRecord(StateButton& button, bool pressed);
+    void OnFunctionKey(StateButton& key, bool pressed);
+    void OnTrackLeft(StateButton& button, bool pressed);
+    void OnTrackRight(StateButton& button, bool pressed);
+    void OnPlayMode(StateButton& button, bool pressed);
+    void OnFaderFunction(StateButton& button, bool pressed);
+    // Shift as the actions see it: latched, not merely held.
+    bool ShiftLatched() const;
+
+    Korvane& controller;
+};

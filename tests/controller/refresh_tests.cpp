@@ -1,0 +1,150 @@
+// Host notifications and the timer's refresh: which LEDs follow which notification, the slow
+// refresh's beat on the test clock, and the track page's hold.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "controls/button_notes.h"
+#include "platform/standin/far_side.h"
+#include "support/controller_fixture.h"
+
+namespace {
+
+using RefreshTest = ControllerFixture;
+
+// Whether a tick ran the slow refresh: it is the one that reads the current track's level.
+bool RanSlowRefresh(const RecordingHost& host) {
+    const auto calls = host.CallsOf(HostCall::Get);
+    return std::any_of(calls.begin(), calls.end(),
+                       [](const HostCall& call) { return call.id == HostParam::Level; });
+}
+
+std::vector<int> SlowTicks(ControllerFixture& fixture, RecordingHost& host, int ticks) {
+    std::vector<int> slow;
+    for (int tick = 1; tick <= ticks; ++tick) {
+        host.ClearCalls();
+        fixture.Ticks(1);
+        if (RanSlowRefresh(host))
+            slow.push_back(tick);
+    }
+    return slow;
+}
+
+TEST_F(RefreshTest, SlowStepsRunOnEveryThirdTick) {
+    EXPECT_EQ(SlowTicks(*this, host, 9), (std::vector<int>{3, 6, 9}));
+}
+
+class WrapTest : public ControllerFixture {
+protected:
+    void SetUp() override {
+        openOnSetUp = false;
+        ControllerFixture::SetUp();
+        // The open pumps the display past its greeting: 126 ticks. Start so that the clock is
+        // a little before the wrap when it is done.
+        StandinUseTestClock(0u - 126u * kRefreshPeriodMs - 600u);
+        PumpMessages();
+        Open();
+    }
+};
+
+TEST_F(WrapTest, TheBeatKeepsAcrossTheTickCountWrap) {
+    const DWORD before = GetTickCount();
+    EXPECT_EQ(SlowTicks(*this, host, 12), (std::vector<int>{3, 6, 9, 12}));
+    EXPECT_LT(GetTickCount(), before); // the clock wrapped during the ticks
+}
+
+TEST_F(RefreshTest, RecordNotificationSwitchesTheRecordLed) {
+    UpdateController(HostParam::Record, 1, 0, 0);
+    UpdateController(HostParam::Record, 0, 0, 0);
+    UpdateController(HostParam::Record, -5, 0, 0);
+    EXPECT_EQ(SentShort(), (std::vector<DWORD>{NoteOn(Note::Record, 127), NoteOn(Note::Record, 0),
+                                               NoteOn(Note::Record, 127)}));
+}
+
+TEST_F(RefreshTest, TrackStatesFollowOnlyTheCurrentTrack) {
+    UpdateController(19, 3, 0, 0);
+    ClearRecords();
+    UpdateController(16, 4, 1, 0);
+    UpdateController(20, 4, 1, 0);
+    UpdateController(17, 4, 1, 0);
+    EXPECT_TRUE(SentShort().empty());
+    UpdateController(16, 3, 1, 0);
+    UpdateController(17, 3, 1, 0);
+    UpdateController(20, 3, 1, 0);
+    EXPECT_EQ(SentShort(), (std::vector<DWORD>{NoteOn(Note::TrackState16, 127),
+                                               NoteOn(Note::Solo, 127),
+                                               NoteOn(Note::TrackState20, 127)}));
+}
+
+TEST_F(RefreshTest, ASoloOnAnyTrackRecomputesAnySoloWhoseLedFollowsOnTheRefresh) {
+    host.SetInt(HostParam::Solo, 50, 1);
+    UpdateController(17, 50, 1, 0);
+    EXPECT_TRUE(Controller().buttons.anySolo.state);
+    EXPECT_TRUE(SentShort().empty());
+    SlowRefresh();
+    EXPECT_EQ(SentShort(), std::vector<DWORD>{NoteOn(Note::AnySolo, 127)});
+    host.SetInt(HostParam::Solo, 50, 0);
+    UpdateController(17, 50, 0, 0);
+    EXPECT_FALSE(Controller().buttons.anySolo.state);
+}
+
+TEST_F(RefreshTest, ANewCurrentTrackResendsLedsAndFaderTheSameTrackDoesNot) {
+    UpdateController(HostParam::Record, 1, 0, 0);
+    ClearRecords();
+    UpdateController(19, 0, 0, 0); // the current track again
+    EXPECT_TRUE(SentShort().empty());
+    UpdateController(19, 5, 0, 0);
+    const auto sent = SentShort();
+    EXPECT_NE(std::find(sent.begin(), sent.end(), NoteOn(Note::Record, 127)), sent.end());
+    EXPECT_NE(std::find_if(sent.begin(), sent.end(),
+                           [](DWORD word) { return (word & 0xFF) == 0xE0; }),
+              sent.end());
+    EXPECT_EQ(Controller().pages.track, 5);
+}
+
+TEST_F(RefreshTest, LevelNotificationsWaitForTheSlowRefresh) {
+    host.SetDouble(HostParam::Level, 0, -6.0);
+    UpdateController(HostParam::Level, 0, 0, 0);
+    EXPECT_TRUE(SentShort().empty());
+    SlowRefresh();
+    EXPECT_EQ(SentShort(), std::vector<DWORD>{ShortWord(0xE0, 0x10, 0x52)}); // 657: -6 dB
+}
+
+TEST_F(RefreshTest, TheTrackPageIsHeldForEightSlowRefreshesAfterAStep) {
+    Click(Note::TrackRight);
+    EXPECT_EQ(Controller().trackInfoHold, 8);
+    for (int period = 7; period >= 5; --period) {
+        SlowRefresh();
+        EXPECT_EQ(Controller().trackInfoHold, period);
+    }
+    EXPECT_FALSE(Controller().pages.trackInfo); // the request ends with the first refresh
+    Click(Note::TrackRight);
+    EXPECT_EQ(Controller().trackInfoHold, 8);
+    for (int period = 0; period < 10; ++period)
+        SlowRefresh();
+    EXPECT_EQ(Controller().trackInfoHold, 0);
+}
+
+TEST_F(RefreshTest, TheHoldStaysWhileTheTrackEncoderIsTouchedInTrackMode) {
+    Click(Note::TrackRight);
+    Press(120);
+    for (int period = 0; period < 10; ++period)
+        SlowRefresh();
+    EXPECT_EQ(Controller().trackInfoHold, 8);
+    Release(120);
+    SlowRefresh();
+    EXPECT_EQ(Controller().trackInfoHold, 7);
+}
+
+TEST_F(RefreshTest, FlipFollowsTheFaderFunctionButtonOnTheSlowRefresh) {
+    Click(Note::FaderFunction);
+    EXPECT_FALSE(Controller().pages.flip);
+    SlowRefresh();
+    EXPECT_TRUE(Controller().pages.flip);
+    Press(Note::FaderFunction);
+    SlowRefresh();
+    EXPECT_TRUE(Controller().pages.flipHeld);
+}
+
+} // namespace

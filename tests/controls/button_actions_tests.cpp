@@ -1,0 +1,209 @@
+// Every button through the controller's input, with and without Shift, and the Shift latch.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "controls/button_notes.h"
+#include "support/controller_fixture.h"
+
+namespace {
+
+using ButtonActionsTest = ControllerFixture;
+
+struct PlainCase {
+    const char* name;
+    uint8_t note;
+    std::vector<HostCall> onPress;
+    std::vector<HostCall> onRelease;
+};
+
+class PlainButtonTest : public ControllerFixture, public ::testing::WithParamInterface<PlainCase> {};
+
+TEST_P(PlainButtonTest, PressAndReleaseCallTheHost) {
+    Press(GetParam().note);
+    EXPECT_EQ(HostSets(), GetParam().onPress);
+    host.ClearCalls();
+    Release(GetParam().note);
+    EXPECT_EQ(HostSets(), GetParam().onRelease);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Transport, PlainButtonTest,
+    ::testing::Values(PlainCase{"rewind", Note::Rewind, {SetCall(0, 1)}, {SetCall(0, 0)}},
+                      PlainCase{"forward", Note::FastForward, {SetCall(1, 1)}, {SetCall(1, 0)}},
+                      PlainCase{"stop", Note::Stop, {SetCall(2, 1)}, {}},
+                      PlainCase{"play", Note::Play, {SetCall(3, 1)}, {}},
+                      PlainCase{"record", Note::Record, {SetCall(7, 1)}, {}},
+                      PlainCase{"trackLeft", Note::TrackLeft, {SetCall(19, 0, 0)}, {}},
+                      PlainCase{"trackRight", Note::TrackRight, {SetCall(19, 0, 1)}, {}},
+                      PlainCase{"trackState16", Note::TrackState16, {SetCall(16, 1, 0)}, {}},
+                      PlainCase{"solo", Note::Solo, {SetCall(17, 1, 0)}, {}},
+                      PlainCase{"trackState20", Note::TrackState20, {SetCall(20, 1, 0)}, {}}),
+    [](const ::testing::TestParamInfo<PlainCase>& testCase) { return std::string(testCase.param.name); });
+
+struct CommandCase {
+    const char* name;
+    uint8_t note;
+    bool shifted;
+    const char* command;
+};
+
+class CommandButtonTest : public ControllerFixture,
+                          public ::testing::WithParamInterface<CommandCase> {};
+
+TEST_P(CommandButtonTest, SendsTheAssignedCommandDownAndUp) {
+    if (GetParam().shifted)
+        Click(Note::Shift);
+    Press(GetParam().note);
+    Release(GetParam().note);
+    const int32_t command = CommandIndex(GetParam().command);
+    ASSERT_NE(command, -1);
+    EXPECT_EQ(HostCommands(),
+              (std::vector<HostCall>{CommandCall(command, 0x90), CommandCall(command, 0x80)}));
+    EXPECT_TRUE(HostSets().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Assigned, CommandButtonTest,
+    ::testing::Values(
+        CommandCase{"F1", Note::F1, false, "Mixer panel toggle"},
+        CommandCase{"F2", Note::F2, false, "Multitrack / Edit View toggle"},
+        CommandCase{"F3", Note::F3, false, "Save / Save Session"},
+        CommandCase{"F4", Note::F4, false, "Undo (1)"},
+        CommandCase{"ShiftF1", Note::F1, true, "Insert: Audio Track"},
+        CommandCase{"ShiftF2", Note::F2, true, "Insert: MIDI Track"},
+        CommandCase{"ShiftF3", Note::F3, true, "Save All"},
+        CommandCase{"ShiftF4", Note::F4, true, "Redo"},
+        CommandCase{"ShiftTrackLeft", Note::TrackLeft, true, "Selection Anchor Left when playing"},
+        CommandCase{"ShiftTrackRight", Note::TrackRight, true,
+                    "Selection Anchor Right when playing"},
+        CommandCase{"ShiftRewind", Note::Rewind, true, "Move Cursor to Beginning"},
+        CommandCase{"ShiftForward", Note::FastForward, true, "Move Cursor to End"},
+        CommandCase{"ShiftPlay", Note::Play, true, "Metronome On/Off toggle"},
+        CommandCase{"ShiftRecord", Note::Record, true, "Monitor Record Level toggle"},
+        CommandCase{"Footswitch", Note::Footswitch, false, "Record/Stop toggle"},
+        CommandCase{"ShiftFootswitch", Note::Footswitch, true, "Record/Stop toggle"},
+        CommandCase{"ShiftPlayMode", Note::PlayMode, true, "Clips: Punch In"}),
+    [](const ::testing::TestParamInfo<CommandCase>& testCase) {
+        return std::string(testCase.param.name);
+    });
+
+TEST_F(ButtonActionsTest, ShiftPressedAndReleasedAloneLatchesAndUnlatches) {
+    Click(Note::Shift);
+    EXPECT_TRUE(Controller().buttons.shift.GetState());
+    EXPECT_TRUE(Controller().buttons.shift.blink);
+    Click(Note::Shift);
+    EXPECT_FALSE(Controller().buttons.shift.GetState());
+}
+
+TEST_F(ButtonActionsTest, ShiftHeldOverAnotherKeyActsAsAModifier) {
+    Press(Note::Shift);
+    Click(Note::F2);
+    Release(Note::Shift);
+    const int32_t shiftF2 = CommandIndex("Insert: MIDI Track");
+    EXPECT_EQ(HostCommands(),
+              (std::vector<HostCall>{CommandCall(shiftF2, 0x90), CommandCall(shiftF2, 0x80)}));
+    EXPECT_FALSE(Controller().buttons.shift.GetState());
+}
+
+TEST_F(ButtonActionsTest, ShiftLatchedThenHeldOverAKeyUnlatchesFirst) {
+    Click(Note::Shift); // latched
+    Press(Note::Shift); // unlatched by this press
+    Click(Note::F2);
+    Release(Note::Shift);
+    const int32_t f2 = CommandIndex("Multitrack / Edit View toggle");
+    EXPECT_EQ(HostCommands(), (std::vector<HostCall>{CommandCall(f2, 0x90), CommandCall(f2, 0x80)}));
+    EXPECT_FALSE(Controller().buttons.shift.GetState());
+}
+
+TEST_F(ButtonActionsTest, StopIgnoresShift) {
+    Click(Note::Shift);
+    Click(Note::Stop);
+    EXPECT_EQ(HostSets(), std::vector<HostCall>{SetCall(2, 1)});
+}
+
+TEST_F(ButtonActionsTest, PlayModeSelectsTheAlternativePlayAndLightsAtOnce) {
+    Click(Note::PlayMode);
+    EXPECT_TRUE(Controller().buttons.playMode.GetState());
+    // Lit at once, and the forced update that follows resends it lit.
+    EXPECT_EQ(SentShort(), (std::vector<DWORD>{NoteOn(Note::PlayMode, 127),
+                                               NoteOn(Note::PlayMode, 127)}));
+    Click(Note::Play);
+    Click(Note::PlayMode);
+    Click(Note::Play);
+    EXPECT_EQ(HostSets(), (std::vector<HostCall>{SetCall(5, 1), SetCall(3, 1)}));
+}
+
+TEST_F(ButtonActionsTest, ShiftedTrackStateButtonsActOnEveryTrack) {
+    host.SetInt(16, 5, 1);
+    host.SetInt(16, 9, 1);
+    host.SetInt(17, 3, 1);
+    host.SetInt(17, 7, 1);
+    Click(Note::Shift);
+    Click(Note::TrackState16);
+    Click(Note::Solo);
+    EXPECT_EQ(HostSets(),
+              (std::vector<HostCall>{SetCall(16, 1, 5), SetCall(16, 1, 9), SetCall(17, 1, 7)}));
+}
+
+TEST_F(ButtonActionsTest, TrackStateButtonsActOnTheCurrentTrack) {
+    UpdateController(19, 12, 0, 0);
+    host.ClearCalls();
+    Click(Note::TrackState20);
+    EXPECT_EQ(HostSets(), std::vector<HostCall>{SetCall(20, 1, 12)});
+}
+
+TEST_F(ButtonActionsTest, ModeButtonFortyFourCyclesEqModes) {
+    auto& mode = Controller().buttons.encoderModes.mode;
+    for (int expected : {4, 5, 4}) {
+        Click(Note::Mode2);
+        EXPECT_EQ(mode, expected);
+    }
+    Click(Note::Mode0);
+    EXPECT_EQ(mode, 0);
+}
+
+TEST_F(ButtonActionsTest, OtherModeButtonsSelectNothing) {
+    Click(Note::Mode2);
+    for (uint8_t note : {Note::Mode1, Note::Mode3, Note::Mode4})
+        Click(note);
+    EXPECT_EQ(Controller().buttons.encoderModes.mode, 4);
+    EXPECT_TRUE(HostSets().empty());
+}
+
+TEST_F(ButtonActionsTest, FaderFunctionTogglesOnReleaseUnlessAnEncoderWasTouched) {
+    auto& faderFunction = Controller().buttons.faderFunction;
+    Click(Note::FaderFunction);
+    EXPECT_TRUE(faderFunction.GetState());
+    Press(Note::FaderFunction);
+    Press(120); // encoder 1 touched while the button is held
+    Release(120);
+    Release(Note::FaderFunction);
+    EXPECT_TRUE(faderFunction.GetState());
+    Click(Note::FaderFunction);
+    EXPECT_FALSE(faderFunction.GetState());
+}
+
+TEST_F(ButtonActionsTest, ShiftFaderFunctionJumpsToTheLastNamedTrackAndBack) {
+    host.SetName(11, "Keys");
+    UpdateController(19, 4, 0, 0);
+    Click(Note::Shift);
+    host.ClearCalls();
+    Click(Note::FaderFunction);
+    EXPECT_EQ(HostSets(), std::vector<HostCall>{SetCall(19, 0, 11)});
+    EXPECT_FALSE(Controller().buttons.faderFunction.GetState()); // left as it was
+    UpdateController(19, 11, 0, 0);
+    host.ClearCalls();
+    Click(Note::FaderFunction);
+    EXPECT_EQ(HostSets(), std::vector<HostCall>{SetCall(19, 0, 4)});
+}
+
+TEST_F(ButtonActionsTest, AMissingPunchInCommandSendsNothing) {
+    Controller().buttons.punchInCommand = kNoCommand;
+    Click(Note::Shift);
+    Click(Note::PlayMode);
+    EXPECT_TRUE(HostCommands().empty());
+}
+
+} // namespace

@@ -1,0 +1,116 @@
+#include "support/controller_fixture.h"
+
+#include <algorithm>
+
+#include "host/host_interface.h"
+#include "platform/standin/far_side.h"
+
+namespace {
+// Flushes the display needs after its greeting before it shows the composed page.
+constexpr int kGreetingFlushes = 42;
+} // namespace
+
+const std::vector<std::string>& StandardCommandNames() {
+    static const std::vector<std::string> names = {
+        "Mixer panel toggle",
+        "Multitrack / Edit View toggle",
+        "Save / Save Session",
+        "Undo (1)",
+        "Insert: Audio Track",
+        "Insert: MIDI Track",
+        "Save All",
+        "Redo",
+        "Selection Anchor Left when playing",
+        "Selection Anchor Right when playing",
+        "Move Cursor to Beginning",
+        "Move Cursor to End",
+        "Metronome On/Off toggle",
+        "Monitor Record Level toggle",
+        "Record/Stop toggle",
+        "Zoom Out Horizontally",
+        "Zoom In Horizontally",
+        "Zoom Out Vertically",
+        "Zoom In Vertically",
+        "Clips: Punch In",
+        "Edit: Cut",
+        "Edit: Copy",
+        "Edit: Paste",
+        "Transport: Loop",
+    };
+    return names;
+}
+
+void ControllerFixture::SetUp() {
+    StandinBusReset();
+    StandinRegistryUseMemory();
+    StandinRegistryClear();
+    StandinUseTestClock(kStartTime);
+    PumpMessages();
+    for (const std::string& name : StandardCommandNames())
+        host.AddCommand(name);
+    surface = std::make_unique<VirtualSurface>();
+    if (openOnSetUp)
+        Open();
+}
+
+void ControllerFixture::TearDown() {
+    CloseController();
+    surface.reset();
+    StandinBusWaitIdle(10000);
+    StandinBusCounters counters = {};
+    StandinBusGetCounters(&counters);
+    char misuse[256];
+    StandinBusLastMisuse(misuse, sizeof misuse);
+    EXPECT_EQ(counters.misuse, 0u) << "the MIDI API was misused: " << misuse;
+    EXPECT_EQ(counters.openInputs + counters.openOutputs, 0u) << "ports left open";
+    StandinUseRealClock();
+}
+
+void ControllerFixture::Open() {
+    HostCallbackTable table = host.Table();
+    ASSERT_EQ(OpenController(&table), 1);
+    ASSERT_NE(theController, nullptr);
+    for (int flush = 0; flush < kGreetingFlushes; ++flush)
+        SlowRefresh();
+    VirtualSurface::WaitIdle();
+    ClearRecords();
+}
+
+int32_t ControllerFixture::CommandIndex(const std::string& name) const {
+    const auto& names = StandardCommandNames();
+    const auto found = std::find(names.begin(), names.end(), name);
+    return found == names.end() ? -1 : static_cast<int32_t>(found - names.begin());
+}
+
+void ControllerFixture::Bend(uint8_t channel, int position) {
+    surface->Send(static_cast<uint8_t>(0xE0 | channel), static_cast<uint8_t>((position & 7) << 4),
+                  static_cast<uint8_t>((position >> 3) & 0x7F));
+}
+
+void ControllerFixture::Advance(DWORD milliseconds) {
+    StandinAdvanceClock(milliseconds);
+    PumpMessages();
+    VirtualSurface::WaitIdle();
+}
+
+void ControllerFixture::Ticks(int count) {
+    for (int tick = 0; tick < count; ++tick)
+        Advance(kRefreshPeriodMs);
+}
+
+int ControllerFixture::PumpMessages() {
+    int dispatched = 0;
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageA(&message);
+        ++dispatched;
+    }
+    return dispatched;
+}
+
+void ControllerFixture::ClearRecords() {
+    VirtualSurface::WaitIdle();
+    surface->ClearReceived();
+    host.ClearCalls();
+    debug.Clear();
+}

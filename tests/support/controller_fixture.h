@@ -1,0 +1,67 @@
+// A controller opened through OpenController on the virtual bus, with a recording Host, the
+// test clock, an in-memory registry and the surface's ports: the common ground of the tests
+// that drive the module from the surface and from the Host.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controller/korvane.h"
+#include "host/host_interface.h"
+#include "support/debug_capture.h"
+#include "support/recording_host.h"
+#include "support/virtual_surface.h"
+
+// The Host's command list: every name the module looks up, some others, an invalid entry.
+const std::vector<std::string>& StandardCommandNames();
+
+class ControllerFixture : public ::testing::Test {
+public:
+    // The test clock's start; far from a wrap unless a test moves it there.
+    static constexpr DWORD kStartTime = 1000000;
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // Opens the controller (SetUp does unless openOnSetUp is false) and pumps it past the
+    // greeting hold, so that a test starts from a steady surface with nothing recorded.
+    void Open();
+    Korvane& Controller() { return *theController; }
+
+    // The index of a command in the Host's list, -1 when absent.
+    int32_t CommandIndex(const std::string& name) const;
+
+    // Surface gestures, each delivered before it returns.
+    void Press(uint8_t note) { surface->Press(note); }
+    void Release(uint8_t note) { surface->Release(note); }
+    void Click(uint8_t note) {
+        Press(note);
+        Release(note);
+    }
+    void Turn(uint8_t controller, uint8_t value) { surface->Send(0xB0, controller, value); }
+    void Bend(uint8_t channel, int position);
+
+    // Moves the test clock and lets the refresh timer run as the Host's message loop would.
+    void Advance(DWORD milliseconds);
+    // n periods of the refresh timer, each with its tick.
+    void Ticks(int count);
+    // Enough ticks for a slow refresh to run (the next one more than 300 ms after the last).
+    void SlowRefresh() { Ticks(3); }
+    static int PumpMessages();
+
+    // What the module sent to the surface and to the Host since the last Clear.
+    std::vector<DWORD> SentShort() const { return surface->ShortMessages(); }
+    std::vector<std::vector<uint8_t>> SentLong() const { return surface->LongMessages(); }
+    std::vector<HostCall> HostSets() const { return host.CallsOf(HostCall::Set); }
+    std::vector<HostCall> HostCommands() const { return host.CallsOf(HostCall::Command); }
+    void ClearRecords();
+
+    bool openOnSetUp = true;
+    RecordingHost host;
+    std::unique_ptr<VirtualSurface> surface;
+    DebugCapture debug;
+};

@@ -1,0 +1,217 @@
+#include "support/recording_host.h"
+
+#include <algorithm>
+#include <cstring>
+#include <sstream>
+
+namespace {
+RecordingHost* activeHost = nullptr;
+std::mutex activeLock;
+
+RecordingHost* Active() {
+    std::lock_guard<std::mutex> guard(activeLock);
+    return activeHost;
+}
+
+bool IsIntParameter(int32_t id) {
+    return id == HostParam::TrackState16 || id == HostParam::Solo ||
+           id == HostParam::TrackState20 || id == HostParam::Pan;
+}
+} // namespace
+
+std::string HostCall::ToString() const {
+    std::ostringstream text;
+    switch (kind) {
+    case Set:
+        text << "Set(" << id << ", " << value << ", track " << track << ")";
+        break;
+    case Get:
+        text << "Get(" << id << ", track " << track << ")";
+        break;
+    case Command:
+        text << "Command(" << id << ", 0x" << std::hex << value << ")";
+        break;
+    case Enum:
+        text << "Enum(" << id << ")";
+        break;
+    }
+    return text.str();
+}
+
+HostCall SetCall(int32_t id, int32_t value, int32_t track) {
+    return {HostCall::Set, id, value, track};
+}
+HostCall GetCall(int32_t id, int32_t track) { return {HostCall::Get, id, 0, track}; }
+HostCall CommandCall(int32_t command, int32_t event) {
+    return {HostCall::Command, command, event, 0};
+}
+
+RecordingHost::RecordingHost() {
+    std::lock_guard<std::mutex> guard(activeLock);
+    previous = activeHost;
+    activeHost = this;
+}
+
+RecordingHost::~RecordingHost() {
+    std::lock_guard<std::mutex> guard(activeLock);
+    if (activeHost == this)
+        activeHost = previous;
+}
+
+HostCallbackTable RecordingHost::Table() const {
+    HostCallbackTable table = {};
+    table.SetParameter = &RecordingHost::SetParameter;
+    table.GetParameter = &RecordingHost::GetParameter;
+    table.EnumCommand = &RecordingHost::EnumCommand;
+    table.reserved = nullptr;
+    table.SendCommand = &RecordingHost::SendCommand;
+    table.CommandCount = CommandCount();
+    return table;
+}
+
+void RecordingHost::SetInt(int32_t id, int32_t track, int32_t value) {
+    std::lock_guard<std::mutex> guard(lock);
+    ints[{id, track}] = value;
+}
+
+void RecordingHost::SetDouble(int32_t id, int32_t track, double value) {
+    std::lock_guard<std::mutex> guard(lock);
+    doubles[{id, track}] = value;
+}
+
+void RecordingHost::SetName(int32_t track, const std::string& name) {
+    std::lock_guard<std::mutex> guard(lock);
+    names[track] = {name, false};
+}
+
+void RecordingHost::SetRawName(int32_t track, const std::string& bytes) {
+    std::lock_guard<std::mutex> guard(lock);
+    names[track] = {bytes, true};
+}
+
+void RecordingHost::AddCommand(const std::string& name, bool valid) {
+    std::lock_guard<std::mutex> guard(lock);
+    commands.push_back({name, valid, false});
+}
+
+void RecordingHost::AddRawCommand(const std::string& bytes) {
+    std::lock_guard<std::mutex> guard(lock);
+    commands.push_back({bytes, true, true});
+}
+
+int32_t RecordingHost::CommandCount() const {
+    std::lock_guard<std::mutex> guard(lock);
+    return static_cast<int32_t>(commands.size());
+}
+
+void RecordingHost::OnSet(std::function<void(int32_t, int32_t, int32_t)> hook) {
+    std::lock_guard<std::mutex> guard(lock);
+    setHook = std::move(hook);
+}
+
+void RecordingHost::RecordReads(bool on) {
+    std::lock_guard<std::mutex> guard(lock);
+    recordReads = on;
+}
+
+std::vector<HostCall> RecordingHost::Calls() const {
+    std::lock_guard<std::mutex> guard(lock);
+    return calls;
+}
+
+std::vector<HostCall> RecordingHost::CallsOf(HostCall::Kind kind) const {
+    std::lock_guard<std::mutex> guard(lock);
+    std::vector<HostCall> result;
+    std::copy_if(calls.begin(), calls.end(), std::back_inserter(result),
+                 [kind](const HostCall& call) { return call.kind == kind; });
+    return result;
+}
+
+void RecordingHost::ClearCalls() {
+    std::lock_guard<std::mutex> guard(lock);
+    calls.clear();
+}
+
+void RecordingHost::Record(const HostCall& call) { calls.push_back(call); }
+
+int32_t RecordingHost::SetParameter(int32_t id, int32_t value, int32_t track, int32_t) {
+    RecordingHost* host = Active();
+    if (host == nullptr)
+        return 0;
+    std::function<void(int32_t, int32_t, int32_t)> hook;
+    {
+        std::lock_guard<std::mutex> guard(host->lock);
+        host->Record(SetCall(id, value, track));
+        hook = host->setHook;
+    }
+    if (hook)
+        hook(id, value, track);
+    return 1;
+}
+
+int32_t RecordingHost::GetParameter(int32_t id, int32_t track, void* result, int32_t) {
+    RecordingHost* host = Active();
+    if (host == nullptr || result == nullptr)
+        return 0;
+    std::lock_guard<std::mutex> guard(host->lock);
+    if (host->recordReads)
+        host->Record(GetCall(id, track));
+    if (id == HostParam::Name) {
+        auto found = host->names.find(track);
+        char* buffer = static_cast<char*>(result);
+        if (found == host->names.end()) {
+            buffer[0] = '\0';
+        } else if (found->second.second) {
+            const std::string& bytes = found->second.first;
+            std::memcpy(buffer, bytes.data(), std::min<size_t>(bytes.size(), kHostNameSize));
+        } else {
+            const std::string& name = found->second.first;
+            const size_t length = std::min<size_t>(name.size(), kHostNameSize - 1);
+            std::memcpy(buffer, name.data(), length);
+            buffer[length] = '\0';
+        }
+    } else if (IsIntParameter(id)) {
+        auto found = host->ints.find({id, track});
+        *static_cast<int32_t*>(result) = found == host->ints.end() ? 0 : found->second;
+    } else {
+        auto found = host->doubles.find({id, track});
+        *static_cast<double*>(result) = found == host->doubles.end() ? 0.0 : found->second;
+    }
+    return 1;
+}
+
+int32_t RecordingHost::EnumCommand(int32_t index, char* name, int32_t size, int32_t*,
+                                   int32_t* valid) {
+    RecordingHost* host = Active();
+    if (host == nullptr)
+        return 0;
+    std::lock_guard<std::mutex> guard(host->lock);
+    if (host->recordReads)
+        host->Record({HostCall::Enum, index, 0, 0});
+    const bool known = index >= 0 && static_cast<size_t>(index) < host->commands.size();
+    if (valid != nullptr)
+        *valid = known && host->commands[static_cast<size_t>(index)].valid ? 1 : 0;
+    if (!known || name == nullptr || size <= 0)
+        return 0;
+    const CommandEntry& entry = host->commands[static_cast<size_t>(index)];
+    const size_t room = static_cast<size_t>(size);
+    if (entry.raw) {
+        std::string bytes = entry.name;
+        bytes.resize(room, bytes.empty() ? 'x' : bytes.back());
+        std::memcpy(name, bytes.data(), room);
+    } else {
+        const size_t length = std::min(entry.name.size(), room - 1);
+        std::memcpy(name, entry.name.data(), length);
+        name[length] = '\0';
+    }
+    return 1;
+}
+
+int32_t RecordingHost::SendCommand(int32_t command, int32_t event) {
+    RecordingHost* host = Active();
+    if (host == nullptr)
+        return 0;
+    std::lock_guard<std::mutex> guard(host->lock);
+    host->Record(CommandCall(command, event));
+    return 1;
+}

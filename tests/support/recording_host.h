@@ -1,0 +1,92 @@
+// A fake Host for tests: it keeps per-track values that GetParameter answers from, and records
+// every call the module makes through the callback table, in order, from any thread.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/host_bridge.h"
+
+struct HostCall {
+    enum Kind { Set, Get, Command, Enum };
+    Kind kind;
+    int32_t id;    // parameter id, command number or enumerated index
+    int32_t value; // Set: the value; Command: the event; otherwise 0
+    int32_t track; // Set and Get: the track; otherwise 0
+
+    bool operator==(const HostCall& other) const {
+        return kind == other.kind && id == other.id && value == other.value &&
+               track == other.track;
+    }
+    std::string ToString() const;
+};
+
+HostCall SetCall(int32_t id, int32_t value, int32_t track = 0);
+HostCall GetCall(int32_t id, int32_t track);
+HostCall CommandCall(int32_t command, int32_t event);
+
+// Only one RecordingHost is active at a time (the table holds plain function pointers); the
+// newest one constructed answers until it is destroyed.
+class RecordingHost {
+public:
+    RecordingHost();
+    ~RecordingHost();
+    RecordingHost(const RecordingHost&) = delete;
+    RecordingHost& operator=(const RecordingHost&) = delete;
+
+    // The table to hand to OpenController or BindHostCallbacks; CommandCount is the number of
+    // commands added so far.
+    HostCallbackTable Table() const;
+
+    // Values that GetParameter answers with; unset values read as 0, 0.0 or "".
+    void SetInt(int32_t id, int32_t track, int32_t value);
+    void SetDouble(int32_t id, int32_t track, double value);
+    void SetName(int32_t track, const std::string& name);
+    // The bytes are written as they are, without a terminator (at most 100).
+    void SetRawName(int32_t track, const std::string& bytes);
+
+    // Commands that EnumCommand lists, index by index.
+    void AddCommand(const std::string& name, bool valid = true);
+    // The bytes are written into the whole 128-byte buffer without a terminator.
+    void AddRawCommand(const std::string& bytes);
+    int32_t CommandCount() const;
+
+    // Runs after each recorded SetParameter, without the Host's lock held.
+    void OnSet(std::function<void(int32_t id, int32_t value, int32_t track)> hook);
+    // Whether GetParameter and EnumCommand calls are recorded (they are by default).
+    void RecordReads(bool on);
+
+    std::vector<HostCall> Calls() const;
+    // The calls of one kind only.
+    std::vector<HostCall> CallsOf(HostCall::Kind kind) const;
+    void ClearCalls();
+
+    static int32_t SetParameter(int32_t id, int32_t value, int32_t track, int32_t reserved);
+    static int32_t GetParameter(int32_t id, int32_t track, void* result, int32_t reserved);
+    static int32_t EnumCommand(int32_t index, char* name, int32_t size, int32_t* unused,
+                               int32_t* valid);
+    static int32_t SendCommand(int32_t command, int32_t event);
+
+private:
+    struct CommandEntry {
+        std::string name;
+        bool valid;
+        bool raw;
+    };
+    void Record(const HostCall& call);
+
+    mutable std::mutex lock;
+    std::map<std::pair<int32_t, int32_t>, int32_t> ints;
+    std::map<std::pair<int32_t, int32_t>, double> doubles;
+    std::map<int32_t, std::pair<std::string, bool>> names; // text, raw
+    std::vector<CommandEntry> commands;
+    std::vector<HostCall> calls;
+    std::function<void(int32_t, int32_t, int32_t)> setHook;
+    bool recordReads = true;
+    RecordingHost* previous;
+};

@@ -1,0 +1,77 @@
+#include "support/virtual_surface.h"
+
+#include <stdexcept>
+
+namespace {
+// Generous: only a broken bus or a deadlock takes this long.
+constexpr DWORD kIdleWaitMs = 10000;
+} // namespace
+
+DWORD ShortWord(uint8_t status, uint8_t data1, uint8_t data2) {
+    return static_cast<DWORD>(status | (data1 << 8) | (data2 << 16));
+}
+
+VirtualSurface::VirtualSurface(const std::string& name)
+    : inputPort(StandinBusAddPort(STANDIN_BUS_INPUT, name.c_str())),
+      outputPort(StandinBusAddPort(STANDIN_BUS_OUTPUT, name.c_str())) {
+    StandinBusSetOutputSink(&VirtualSurface::Sink, this);
+}
+
+VirtualSurface::~VirtualSurface() {
+    StandinBusSetOutputSink(nullptr, nullptr);
+    Unplug();
+}
+
+void VirtualSurface::Send(DWORD word) {
+    Inject(word);
+    WaitIdle();
+}
+
+void VirtualSurface::Inject(DWORD word) { StandinBusInject(inputPort, word); }
+
+void VirtualSurface::WaitIdle() {
+    if (StandinBusWaitIdle(kIdleWaitMs) == 0)
+        throw std::runtime_error("the MIDI bus did not become idle");
+}
+
+void VirtualSurface::Sink(int port, DWORD word, const BYTE* bytes, DWORD length, void* context) {
+    auto* surface = static_cast<VirtualSurface*>(context);
+    if (port != surface->outputPort)
+        return;
+    std::lock_guard<std::mutex> guard(surface->lock);
+    if (bytes == nullptr)
+        surface->received.push_back({false, word, {}});
+    else
+        surface->received.push_back({true, 0, std::vector<uint8_t>(bytes, bytes + length)});
+}
+
+std::vector<SurfaceMessage> VirtualSurface::Received() const {
+    std::lock_guard<std::mutex> guard(lock);
+    return received;
+}
+
+std::vector<DWORD> VirtualSurface::ShortMessages() const {
+    std::vector<DWORD> words;
+    for (const SurfaceMessage& message : Received())
+        if (!message.isLong)
+            words.push_back(message.word);
+    return words;
+}
+
+std::vector<std::vector<uint8_t>> VirtualSurface::LongMessages() const {
+    std::vector<std::vector<uint8_t>> messages;
+    for (const SurfaceMessage& message : Received())
+        if (message.isLong)
+            messages.push_back(message.bytes);
+    return messages;
+}
+
+void VirtualSurface::ClearReceived() {
+    std::lock_guard<std::mutex> guard(lock);
+    received.clear();
+}
+
+void VirtualSurface::Unplug() {
+    StandinBusRemovePort(inputPort);
+    StandinBusRemovePort(outputPort);
+}

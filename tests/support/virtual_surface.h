@@ -1,0 +1,56 @@
+// The surface on the virtual MIDI bus, for tests: its two ports, what it sends (injected on
+// the module's input port and delivered on the bus thread) and what it received.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/standin/midi_bus.h"
+
+struct SurfaceMessage {
+    bool isLong;
+    DWORD word;                 // a short message
+    std::vector<uint8_t> bytes; // a long message
+};
+
+DWORD ShortWord(uint8_t status, uint8_t data1, uint8_t data2);
+inline DWORD NoteOn(uint8_t note, uint8_t velocity) { return ShortWord(0x90, note, velocity); }
+
+class VirtualSurface {
+public:
+    // Creates an input and an output port named `name` and starts recording what the module
+    // sends to the output port. The bus keeps one observer: one surface at a time.
+    explicit VirtualSurface(const std::string& name = "Korvane");
+    ~VirtualSurface();
+    VirtualSurface(const VirtualSurface&) = delete;
+    VirtualSurface& operator=(const VirtualSurface&) = delete;
+
+    // Queues a message from the surface and waits until the bus has delivered it.
+    void Send(DWORD word);
+    void Send(uint8_t status, uint8_t data1, uint8_t data2) { Send(ShortWord(status, data1, data2)); }
+    void Press(uint8_t note) { Send(NoteOn(note, 127)); }
+    void Release(uint8_t note) { Send(NoteOn(note, 0)); }
+    // Queues without waiting.
+    void Inject(DWORD word);
+    // Waits until every queued message is delivered and due completions reported.
+    static void WaitIdle();
+
+    std::vector<SurfaceMessage> Received() const;
+    std::vector<DWORD> ShortMessages() const;
+    std::vector<std::vector<uint8_t>> LongMessages() const;
+    void ClearReceived();
+
+    // Removes both ports, as unplugging the surface does.
+    void Unplug();
+
+    int inputPort;  // the module's input: what the surface sends
+    int outputPort; // the module's output: what the surface receives
+
+private:
+    static void Sink(int port, DWORD word, const BYTE* bytes, DWORD length, void* context);
+
+    mutable std::mutex lock;
+    std::vector<SurfaceMessage> received;
+};
