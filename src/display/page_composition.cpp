@@ -2,6 +2,7 @@
 // at which column. Composition reads the page state and the Host's values; it changes
 // nothing and sends nothing.
 #include <cstdio>
+#include <cstring>
 
 #include "controller/korvane.h"
 #include "display/display_pages.h"
@@ -40,6 +41,14 @@ constexpr int kMotorStateColumn = 12;
 constexpr int16_t kNameBufferSize = 16;
 constexpr int kFullNameWidth = 16;
 constexpr int kAreaNameWidth = 10;
+
+// The track's name fitted to `width` columns, in a buffer that holds the widest fit (a
+// 15-character name padded to 16) and nothing after its terminator.
+void ReadFittedName(int32_t track, char (&name)[kScratchLineSize], int width) {
+    std::memset(name, 0, sizeof name);
+    GetTrackName(track, name, kNameBufferSize);
+    AbbreviateName(name, width);
+}
 
 bool IsBand(int32_t band) {
     return band >= 0 && band < kBandCount;
@@ -149,8 +158,9 @@ bool DisplayPages::TrackPage(char* line1, char* line2, bool full) {
         } else if (track == kNoTrack) {
             WriteScratchText(line1, 0, kNoTrackText);
         } else {
-            GetTrackName(track, line1, kNameBufferSize);
-            AbbreviateName(line1, kFullNameWidth);
+            char name[kScratchLineSize];
+            ReadFittedName(track, name, kFullNameWidth);
+            WriteScratchText(line1, 0, name);
             std::snprintf(line2, ScratchRoom(0), "Track %lld", DisplayedTrackNumber(track));
         }
         return true;
@@ -159,9 +169,8 @@ bool DisplayPages::TrackPage(char* line1, char* line2, bool full) {
         WriteScratchText(line1, 0, kNoTrackText);
         return false;
     }
-    char name[kNameBufferSize];
-    GetTrackName(track, name, kNameBufferSize);
-    AbbreviateName(name, kAreaNameWidth);
+    char name[kScratchLineSize];
+    ReadFittedName(track, name, kAreaNameWidth);
     name[kAreaNameWidth] = '\0'; // the area holds at most this many characters
     WriteScratchText(line1, 0, name);
     std::snprintf(line2, ScratchRoom(0), "Trk%02lld", DisplayedTrackNumber(track));

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "controls/button_notes.h"
+#include "support/case_name.h"
 #include "support/controller_fixture.h"
 
 namespace {
@@ -18,7 +19,8 @@ struct PlainCase {
     std::vector<HostCall> onRelease;
 };
 
-class PlainButtonTest : public ControllerFixture, public ::testing::WithParamInterface<PlainCase> {};
+class PlainButtonTest : public ControllerFixture,
+                        public ::testing::WithParamInterface<PlainCase> {};
 
 TEST_P(PlainButtonTest, PressAndReleaseCallTheHost) {
     Press(GetParam().note);
@@ -40,7 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PlainCase{"trackState16", Note::TrackState16, {SetCall(16, 1, 0)}, {}},
                       PlainCase{"solo", Note::Solo, {SetCall(17, 1, 0)}, {}},
                       PlainCase{"trackState20", Note::TrackState20, {SetCall(20, 1, 0)}, {}}),
-    [](const ::testing::TestParamInfo<PlainCase>& testCase) { return std::string(testCase.param.name); });
+    CaseName());
 
 struct CommandCase {
     const char* name;
@@ -66,28 +68,26 @@ TEST_P(CommandButtonTest, SendsTheAssignedCommandDownAndUp) {
 
 INSTANTIATE_TEST_SUITE_P(
     Assigned, CommandButtonTest,
-    ::testing::Values(
-        CommandCase{"F1", Note::F1, false, "Mixer panel toggle"},
-        CommandCase{"F2", Note::F2, false, "Multitrack / Edit View toggle"},
-        CommandCase{"F3", Note::F3, false, "Save / Save Session"},
-        CommandCase{"F4", Note::F4, false, "Undo (1)"},
-        CommandCase{"ShiftF1", Note::F1, true, "Insert: Audio Track"},
-        CommandCase{"ShiftF2", Note::F2, true, "Insert: MIDI Track"},
-        CommandCase{"ShiftF3", Note::F3, true, "Save All"},
-        CommandCase{"ShiftF4", Note::F4, true, "Redo"},
-        CommandCase{"ShiftTrackLeft", Note::TrackLeft, true, "Selection Anchor Left when playing"},
-        CommandCase{"ShiftTrackRight", Note::TrackRight, true,
-                    "Selection Anchor Right when playing"},
-        CommandCase{"ShiftRewind", Note::Rewind, true, "Move Cursor to Beginning"},
-        CommandCase{"ShiftForward", Note::FastForward, true, "Move Cursor to End"},
-        CommandCase{"ShiftPlay", Note::Play, true, "Metronome On/Off toggle"},
-        CommandCase{"ShiftRecord", Note::Record, true, "Monitor Record Level toggle"},
-        CommandCase{"Footswitch", Note::Footswitch, false, "Record/Stop toggle"},
-        CommandCase{"ShiftFootswitch", Note::Footswitch, true, "Record/Stop toggle"},
-        CommandCase{"ShiftPlayMode", Note::PlayMode, true, "Clips: Punch In"}),
-    [](const ::testing::TestParamInfo<CommandCase>& testCase) {
-        return std::string(testCase.param.name);
-    });
+    ::testing::Values(CommandCase{"F1", Note::F1, false, "Mixer panel toggle"},
+                      CommandCase{"F2", Note::F2, false, "Multitrack / Edit View toggle"},
+                      CommandCase{"F3", Note::F3, false, "Save / Save Session"},
+                      CommandCase{"F4", Note::F4, false, "Undo (1)"},
+                      CommandCase{"ShiftF1", Note::F1, true, "Insert: Audio Track"},
+                      CommandCase{"ShiftF2", Note::F2, true, "Insert: MIDI Track"},
+                      CommandCase{"ShiftF3", Note::F3, true, "Save All"},
+                      CommandCase{"ShiftF4", Note::F4, true, "Redo"},
+                      CommandCase{"ShiftTrackLeft", Note::TrackLeft, true,
+                                  "Selection Anchor Left when playing"},
+                      CommandCase{"ShiftTrackRight", Note::TrackRight, true,
+                                  "Selection Anchor Right when playing"},
+                      CommandCase{"ShiftRewind", Note::Rewind, true, "Move Cursor to Beginning"},
+                      CommandCase{"ShiftForward", Note::FastForward, true, "Move Cursor to End"},
+                      CommandCase{"ShiftPlay", Note::Play, true, "Metronome On/Off toggle"},
+                      CommandCase{"ShiftRecord", Note::Record, true, "Monitor Record Level toggle"},
+                      CommandCase{"Footswitch", Note::Footswitch, false, "Record/Stop toggle"},
+                      CommandCase{"ShiftFootswitch", Note::Footswitch, true, "Record/Stop toggle"},
+                      CommandCase{"ShiftPlayMode", Note::PlayMode, true, "Clips: Punch In"}),
+    CaseName());
 
 TEST_F(ButtonActionsTest, ShiftPressedAndReleasedAloneLatchesAndUnlatches) {
     Click(Note::Shift);
@@ -113,7 +113,8 @@ TEST_F(ButtonActionsTest, ShiftLatchedThenHeldOverAKeyUnlatchesFirst) {
     Click(Note::F2);
     Release(Note::Shift);
     const int32_t f2 = CommandIndex("Multitrack / Edit View toggle");
-    EXPECT_EQ(HostCommands(), (std::vector<HostCall>{CommandCall(f2, 0x90), CommandCall(f2, 0x80)}));
+    EXPECT_EQ(HostCommands(),
+              (std::vector<HostCall>{CommandCall(f2, 0x90), CommandCall(f2, 0x80)}));
     EXPECT_FALSE(Controller().buttons.shift.GetState());
 }
 
@@ -127,8 +128,8 @@ TEST_F(ButtonActionsTest, PlayModeSelectsTheAlternativePlayAndLightsAtOnce) {
     Click(Note::PlayMode);
     EXPECT_TRUE(Controller().buttons.playMode.GetState());
     // Lit at once, and the forced update that follows resends it lit.
-    EXPECT_EQ(SentShort(), (std::vector<DWORD>{NoteOn(Note::PlayMode, 127),
-                                               NoteOn(Note::PlayMode, 127)}));
+    EXPECT_EQ(SentShort(),
+              (std::vector<DWORD>{NoteOn(Note::PlayMode, 127), NoteOn(Note::PlayMode, 127)}));
     Click(Note::Play);
     Click(Note::PlayMode);
     Click(Note::Play);

@@ -72,10 +72,9 @@ TEST(ControlSendTest, PitchBendEncodesTheInverseOfItsMatch) {
         fader.Send(false);
     }
     VirtualSurface::WaitIdle();
-    EXPECT_EQ(output.Sent(), (std::vector<DWORD>{ShortWord(0xE0, 0x70, 0x7F),
-                                                 ShortWord(0xE0, 0x00, 0x00),
-                                                 ShortWord(0xE0, 0x00, 0x01),
-                                                 ShortWord(0xE0, 0x10, 0x60)}));
+    EXPECT_EQ(output.Sent(),
+              (std::vector<DWORD>{ShortWord(0xE0, 0x70, 0x7F), ShortWord(0xE0, 0x00, 0x00),
+                                  ShortWord(0xE0, 0x00, 0x01), ShortWord(0xE0, 0x10, 0x60)}));
 }
 
 TEST(ControlSendTest, UnchangedValuesAreSentOnlyWhenForced) {
@@ -91,8 +90,8 @@ TEST(ControlSendTest, UnchangedValuesAreSentOnlyWhenForced) {
     fader.Send(false);
     fader.Send(true);
     VirtualSurface::WaitIdle();
-    EXPECT_EQ(output.Sent(), (std::vector<DWORD>{NoteOn(8, 127), NoteOn(8, 127),
-                                                 ShortWord(0xE0, 0x40, 0x3E)}));
+    EXPECT_EQ(output.Sent(),
+              (std::vector<DWORD>{NoteOn(8, 127), NoteOn(8, 127), ShortWord(0xE0, 0x40, 0x3E)}));
 }
 
 } // namespace

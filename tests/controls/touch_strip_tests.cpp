@@ -7,6 +7,7 @@
 
 #include "controls/button_notes.h"
 #include "platform/standin/far_side.h"
+#include "support/case_name.h"
 #include "support/controller_fixture.h"
 
 namespace {
@@ -113,19 +114,18 @@ TEST_P(TouchStripTapTest, StepsToAMarkerOnlyForAShortTouchAtAnEnd) {
     EXPECT_EQ(MarkerSteps(), GetParam().steps);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ends, TouchStripTapTest,
-    ::testing::Values(TapCase{"LowEnd", 4, 100, {kMarkerPrevious}},
-                      TapCase{"OnLowThreshold", 8, 100, {kMarkerPrevious}},
-                      TapCase{"HighEnd", 120, 100, {kMarkerNext}},
-                      TapCase{"OnHighThreshold", 116, 100, {kMarkerNext}},
-                      TapCase{"JustInsideLow", 9, 100, {}},
-                      TapCase{"JustInsideHigh", 115, 100, {}},
-                      TapCase{"Middle", 60, 100, {}},
-                      TapCase{"LongestTap", 4, 799, {kMarkerPrevious}},
-                      TapCase{"TooLong", 4, 800, {}},
-                      TapCase{"HeldAtHighEnd", 120, 900, {}}),
-    [](const ::testing::TestParamInfo<TapCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Ends, TouchStripTapTest,
+                         ::testing::Values(TapCase{"LowEnd", 4, 100, {kMarkerPrevious}},
+                                           TapCase{"OnLowThreshold", 8, 100, {kMarkerPrevious}},
+                                           TapCase{"HighEnd", 120, 100, {kMarkerNext}},
+                                           TapCase{"OnHighThreshold", 116, 100, {kMarkerNext}},
+                                           TapCase{"JustInsideLow", 9, 100, {}},
+                                           TapCase{"JustInsideHigh", 115, 100, {}},
+                                           TapCase{"Middle", 60, 100, {}},
+                                           TapCase{"LongestTap", 4, 799, {kMarkerPrevious}},
+                                           TapCase{"TooLong", 4, 800, {}},
+                                           TapCase{"HeldAtHighEnd", 120, 900, {}}),
+                         CaseName());
 
 TEST_F(TouchStripTest, FingerThatMovedTapsNothingEvenAtAnEnd) {
     Touch();
@@ -169,9 +169,7 @@ INSTANTIATE_TEST_SUITE_P(Guard, TouchStripRetouchTest,
                          ::testing::Values(RetouchCase{"Within", 30, false},
                                            RetouchCase{"Exactly", 50, false},
                                            RetouchCase{"After", 51, true}),
-                         [](const ::testing::TestParamInfo<RetouchCase>& info) {
-                             return std::string(info.param.name);
-                         });
+                         CaseName());
 
 TEST_F(TouchStripTest, RepeatedReleaseTapsOnlyOnce) {
     TapAt(4, 100);
@@ -233,11 +231,12 @@ TEST_P(TouchStripEdgeTest, ReturningToTheMiddleStopsTheScroll) {
     EXPECT_TRUE(Scrolls().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Edges, TouchStripEdgeTest,
-    ::testing::Values(EdgeCase{"High", 120, 20}, EdgeCase{"HighThreshold", 116, 20},
-                      EdgeCase{"Low", 4, -20}, EdgeCase{"LowThreshold", 8, -20}),
-    [](const ::testing::TestParamInfo<EdgeCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Edges, TouchStripEdgeTest,
+                         ::testing::Values(EdgeCase{"High", 120, 20},
+                                           EdgeCase{"HighThreshold", 116, 20},
+                                           EdgeCase{"Low", 4, -20},
+                                           EdgeCase{"LowThreshold", 8, -20}),
+                         CaseName());
 
 struct LandingCase {
     const char* name;
@@ -258,12 +257,11 @@ TEST_P(TouchStripLandingTest, FingerLandingExactlyOnAThresholdNeverScrollsThere)
 }
 
 INSTANTIATE_TEST_SUITE_P(Thresholds, TouchStripLandingTest,
-                         ::testing::Values(LandingCase{"OnLow", 8, 0}, LandingCase{"OnHigh", 116, 0},
+                         ::testing::Values(LandingCase{"OnLow", 8, 0},
+                                           LandingCase{"OnHigh", 116, 0},
                                            LandingCase{"BelowLow", 7, -20},
                                            LandingCase{"AboveHigh", 117, 20}),
-                         [](const ::testing::TestParamInfo<LandingCase>& info) {
-                             return std::string(info.param.name);
-                         });
+                         CaseName());
 
 TEST_F(TouchStripTest, LandingOnTheThresholdKeepsThatEdgeStillForTheWholeTouch) {
     Touch();
@@ -311,7 +309,7 @@ TEST_F(TouchStripTest, TimesAreComparedAcrossTheWrapOfTheTickCount) {
 struct ZoomCase {
     const char* name;
     bool shifted;
-    int toMsb; // from 100 (step 50)
+    int toMsb;           // from 100 (step 50)
     const char* command; // null: no zoom
 };
 
@@ -340,7 +338,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ZoomCase{"FarIn", false, 127, "Zoom In Horizontally"},
                       ZoomCase{"ShiftIn", true, 106, "Zoom In Vertically"},
                       ZoomCase{"ShiftOut", true, 94, "Zoom Out Vertically"}),
-    [](const ::testing::TestParamInfo<ZoomCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST_F(TouchStripTest, SlowZoomTravelAddsUpFromTheLastZoom) {
     Press(kSecondTouchNote);
@@ -387,7 +385,8 @@ TEST_F(TouchStripWithoutZoomInTest, MissingZoomCommandSendsNothing) {
     Position(106);
     EXPECT_TRUE(partialHost.CallsOf(HostCall::Command).empty());
     Position(100); // the other direction is still there
-    EXPECT_EQ(partialHost.CallsOf(HostCall::Command), Tapped(CommandIndex("Zoom Out Horizontally")));
+    EXPECT_EQ(partialHost.CallsOf(HostCall::Command),
+              Tapped(CommandIndex("Zoom Out Horizontally")));
 }
 
 // ---- What the strip consumes ----------------------------------------------------------------
@@ -423,18 +422,17 @@ TEST_P(TouchStripConsumeTest, ClaimsOnlyItsOwnMessages) {
     EXPECT_EQ(Controller().touchStrip.Dispatch(bytes, sizeof bytes), GetParam().consumed);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Messages, TouchStripConsumeTest,
-    ::testing::Values(ConsumeCase{"StripPosition", 0xE9, 0, true},
-                      ConsumeCase{"FaderPosition", 0xE0, 0, false},
-                      ConsumeCase{"BendOnChannel9", 0xE8, 0, false},
-                      ConsumeCase{"BendOnChannel11", 0xEA, 0, false},
-                      ConsumeCase{"Touch", 0x90, kTouchNote, true},
-                      ConsumeCase{"SecondTouch", 0x90, kSecondTouchNote, true},
-                      ConsumeCase{"TouchOnChannel2", 0x91, kTouchNote, false},
-                      ConsumeCase{"TouchAsNoteOff", 0x80, kTouchNote, false},
-                      ConsumeCase{"EncoderTouch", 0x90, 120, false}),
-    [](const ::testing::TestParamInfo<ConsumeCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Messages, TouchStripConsumeTest,
+                         ::testing::Values(ConsumeCase{"StripPosition", 0xE9, 0, true},
+                                           ConsumeCase{"FaderPosition", 0xE0, 0, false},
+                                           ConsumeCase{"BendOnChannel9", 0xE8, 0, false},
+                                           ConsumeCase{"BendOnChannel11", 0xEA, 0, false},
+                                           ConsumeCase{"Touch", 0x90, kTouchNote, true},
+                                           ConsumeCase{"SecondTouch", 0x90, kSecondTouchNote, true},
+                                           ConsumeCase{"TouchOnChannel2", 0x91, kTouchNote, false},
+                                           ConsumeCase{"TouchAsNoteOff", 0x80, kTouchNote, false},
+                                           ConsumeCase{"EncoderTouch", 0x90, 120, false}),
+                         CaseName());
 
 TEST_F(TouchStripTest, BendOnAnotherChannelDoesNotMoveTheStrip) {
     Touch();

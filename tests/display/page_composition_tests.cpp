@@ -50,7 +50,7 @@ struct Lines {
 };
 
 class PagesTest : public ::testing::Test {
-protected:
+public:
     void SetUp() override {
         StandinUseTestClock(1000);
         table = host.Table();
