@@ -23,8 +23,8 @@ void ReadStoredName(HKEY key, const char* valueName, char (&name)[kNameSize]) {
     std::memset(name, 0, sizeof name);
     DWORD type = 0;
     DWORD size = sizeof name;
-    const LSTATUS status = RegQueryValueExA(key, valueName, nullptr, &type,
-                                            reinterpret_cast<LPBYTE>(name), &size);
+    const LSTATUS status =
+        RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<LPBYTE>(name), &size);
     if (status != ERROR_SUCCESS || type != REG_SZ || size > sizeof name ||
         (size == sizeof name && !Terminated(name, sizeof name)))
         name[0] = '\0';

@@ -9,21 +9,39 @@
 
 namespace {
 
-#define KORVANE_STANDIN_KEY_LIST(id, x, y, label, labelX, labelY, labelWidth)                    \
-    {"STATIC", label, KORVANE_LABEL_ID, labelX, labelY, labelWidth, KORVANE_LABEL_HEIGHT,         \
-     KORVANE_LABEL_STYLE},                                                                        \
-        {"COMBOBOX", "", id, x, y, KORVANE_KEY_LIST_WIDTH, KORVANE_KEY_LIST_HEIGHT,               \
-         static_cast<DWORD>(KORVANE_KEY_LIST_STYLE)},
+constexpr StandinDialogControl Label(const char* text, short x, short y, short width) {
+    return {"STATIC", text,  KORVANE_LABEL_ID,     x,
+            y,        width, KORVANE_LABEL_HEIGHT, KORVANE_LABEL_STYLE};
+}
+
+constexpr StandinDialogControl KeyList(int id, short x, short y) {
+    return {"COMBOBOX",
+            "",
+            id,
+            x,
+            y,
+            KORVANE_KEY_LIST_WIDTH,
+            KORVANE_KEY_LIST_HEIGHT,
+            static_cast<DWORD>(KORVANE_KEY_LIST_STYLE)};
+}
+
+constexpr StandinDialogControl Button(const char* text, int id, short x, DWORD style) {
+    return {"BUTTON", text, id, x, KORVANE_BUTTONS_Y, KORVANE_BUTTON_WIDTH, KORVANE_BUTTON_HEIGHT,
+            style};
+}
+
+// Each key's label, then its list, as the resource script lays them out.
+#define KORVANE_STANDIN_KEY_LIST(id, x, y, label, labelX, labelY, labelWidth)                      \
+    Label(label, labelX, labelY, labelWidth), KeyList(id, x, y),
 
 const StandinDialogControl kSettingsControls[] = {
+    // clang-format off
     KORVANE_SETTINGS_KEY_LISTS(KORVANE_STANDIN_KEY_LIST)
-    {"BUTTON", "OK", IDOK, KORVANE_OK_X, KORVANE_BUTTONS_Y, KORVANE_BUTTON_WIDTH,
-     KORVANE_BUTTON_HEIGHT, static_cast<DWORD>(KORVANE_OK_STYLE)},
-    {"BUTTON", "Cancel", IDCANCEL, KORVANE_CANCEL_X, KORVANE_BUTTONS_Y, KORVANE_BUTTON_WIDTH,
-     KORVANE_BUTTON_HEIGHT, static_cast<DWORD>(KORVANE_CANCEL_STYLE)},
-    {"STATIC", KORVANE_VERSION_LABEL, KORVANE_LABEL_ID, KORVANE_VERSION_LABEL_X,
-     KORVANE_VERSION_LABEL_Y, KORVANE_VERSION_LABEL_WIDTH, KORVANE_LABEL_HEIGHT,
-     KORVANE_LABEL_STYLE},
+    // clang-format on
+    Button("OK", IDOK, KORVANE_OK_X, static_cast<DWORD>(KORVANE_OK_STYLE)),
+    Button("Cancel", IDCANCEL, KORVANE_CANCEL_X, static_cast<DWORD>(KORVANE_CANCEL_STYLE)),
+    Label(KORVANE_VERSION_LABEL, KORVANE_VERSION_LABEL_X, KORVANE_VERSION_LABEL_Y,
+          KORVANE_VERSION_LABEL_WIDTH),
 };
 
 #undef KORVANE_STANDIN_KEY_LIST

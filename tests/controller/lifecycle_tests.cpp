@@ -14,6 +14,7 @@
 #include "host/host_interface.h"
 #include "midi/midi_msg.h"
 #include "platform/standin/far_side.h"
+#include "support/case_name.h"
 #include "support/debug_capture.h"
 #include "support/recording_host.h"
 #include "support/virtual_surface.h"
@@ -115,6 +116,7 @@ TEST_F(LifecycleTest, TheInitialisationMessageIsSentOnceAndFirst) {
 }
 
 struct MissingCase {
+    const char* name;
     const char* input;
     const char* output;
 };
@@ -136,10 +138,12 @@ TEST_P(MissingPortTest, LeavesTheControllerInertAndSaysSo) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ports, MissingPortTest,
-                         ::testing::Values(MissingCase{"Korvane", nullptr},
-                                           MissingCase{nullptr, "Korvane"},
-                                           MissingCase{"KORVANE", "Korvane"},
-                                           MissingCase{nullptr, nullptr}));
+                         ::testing::Values(MissingCase{"NoOutput", "Korvane", nullptr},
+                                           MissingCase{"NoInput", nullptr, "Korvane"},
+                                           MissingCase{"InputNameInOtherCase", "KORVANE",
+                                                       "Korvane"},
+                                           MissingCase{"NoPorts", nullptr, nullptr}),
+                         CaseName());
 
 TEST_F(LifecycleTest, AnInputThatFailsToOpenLeavesTheOutputWorking) {
     const int out = ports.Add(STANDIN_BUS_OUTPUT, "Korvane");

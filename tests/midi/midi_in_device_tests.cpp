@@ -84,7 +84,7 @@ TEST_F(InputDeviceTest, NothingIsDeliveredBeforeListeningOrWithoutAReceiver) {
 
 TEST_F(InputDeviceTest, StatesFollowOpenStartStopClose) {
     EXPECT_FALSE(device->IsPortOpen());
-    device->StopListening(); // nothing to stop
+    device->StopListening();  // nothing to stop
     device->StartListening(); // nothing to start while closed
     EXPECT_FALSE(device->IsListening());
     OpenAndListen();
@@ -145,7 +145,7 @@ TEST_F(InputDeviceTest, ACloseFailureInTheDestructorIsReportedNotRaised) {
     EXPECT_THROW(device->ClosePort(), midi::CMIDIInException);
     EXPECT_TRUE(device->IsPortOpen());
     StandinBusFailNext(STANDIN_BUS_CLOSE_INPUT, MMSYSERR_ERROR);
-    EXPECT_NO_THROW(device.reset()); // reported on the debugger output
+    EXPECT_NO_THROW(device.reset());      // reported on the debugger output
     EXPECT_EQ(Counters().openInputs, 1u); // the platform kept the port
     StandinBusReset();
 }

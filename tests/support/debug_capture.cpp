@@ -2,9 +2,13 @@
 
 #include "platform/standin/far_side.h"
 
-DebugCapture::DebugCapture() { StandinSetDebugSink(&DebugCapture::Sink, this); }
+DebugCapture::DebugCapture() {
+    StandinSetDebugSink(&DebugCapture::Sink, this);
+}
 
-DebugCapture::~DebugCapture() { StandinSetDebugSink(nullptr, nullptr); }
+DebugCapture::~DebugCapture() {
+    StandinSetDebugSink(nullptr, nullptr);
+}
 
 void DebugCapture::Sink(const char* text, void* context) {
     auto* capture = static_cast<DebugCapture*>(context);

@@ -41,7 +41,9 @@ std::string HostCall::ToString() const {
 HostCall SetCall(int32_t id, int32_t value, int32_t track) {
     return {HostCall::Set, id, value, track};
 }
-HostCall GetCall(int32_t id, int32_t track) { return {HostCall::Get, id, 0, track}; }
+HostCall GetCall(int32_t id, int32_t track) {
+    return {HostCall::Get, id, 0, track};
+}
 HostCall CommandCall(int32_t command, int32_t event) {
     return {HostCall::Command, command, event, 0};
 }
@@ -132,7 +134,9 @@ void RecordingHost::ClearCalls() {
     calls.clear();
 }
 
-void RecordingHost::Record(const HostCall& call) { calls.push_back(call); }
+void RecordingHost::Record(const HostCall& call) {
+    calls.push_back(call);
+}
 
 int32_t RecordingHost::SetParameter(int32_t id, int32_t value, int32_t track, int32_t) {
     RecordingHost* host = Active();

@@ -20,8 +20,7 @@ struct HostCall {
     int32_t track; // Set and Get: the track; otherwise 0
 
     bool operator==(const HostCall& other) const {
-        return kind == other.kind && id == other.id && value == other.value &&
-               track == other.track;
+        return kind == other.kind && id == other.id && value == other.value && track == other.track;
     }
     std::string ToString() const;
 };

@@ -27,7 +27,9 @@ void VirtualSurface::Send(DWORD word) {
     WaitIdle();
 }
 
-void VirtualSurface::Inject(DWORD word) { StandinBusInject(inputPort, word); }
+void VirtualSurface::Inject(DWORD word) {
+    StandinBusInject(inputPort, word);
+}
 
 void VirtualSurface::WaitIdle() {
     if (StandinBusWaitIdle(kIdleWaitMs) == 0)

@@ -16,7 +16,9 @@ struct SurfaceMessage {
 };
 
 DWORD ShortWord(uint8_t status, uint8_t data1, uint8_t data2);
-inline DWORD NoteOn(uint8_t note, uint8_t velocity) { return ShortWord(0x90, note, velocity); }
+inline DWORD NoteOn(uint8_t note, uint8_t velocity) {
+    return ShortWord(0x90, note, velocity);
+}
 
 class VirtualSurface {
 public:
@@ -29,7 +31,9 @@ public:
 
     // Queues a message from the surface and waits until the bus has delivered it.
     void Send(DWORD word);
-    void Send(uint8_t status, uint8_t data1, uint8_t data2) { Send(ShortWord(status, data1, data2)); }
+    void Send(uint8_t status, uint8_t data1, uint8_t data2) {
+        Send(ShortWord(status, data1, data2));
+    }
     void Press(uint8_t note) { Send(NoteOn(note, 127)); }
     void Release(uint8_t note) { Send(NoteOn(note, 0)); }
     // Queues without waiting.
