@@ -120,9 +120,19 @@ void CUserSettingsDlg::FillList(const KeyAssignment& row) const {
         Preselect(row.controlId, selected);
 }
 
+// The platform's exact search ignores case. A Host may list names that differ only in case,
+// and preselecting the wrong one would make OK store it for a key the user never touched, so
+// the search goes on from match to match until it finds the entry spelled exactly as the name.
 void CUserSettingsDlg::Preselect(int32_t listId, const char* name) const {
-    const LRESULT found = SendItemMessage(listId, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+    const LRESULT first = SendItemMessage(listId, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                           reinterpret_cast<LPARAM>(name));
+    LRESULT found = first;
+    while (found != CB_ERR && !EntryIs(listId, found, name)) {
+        found = SendItemMessage(listId, CB_FINDSTRINGEXACT, static_cast<WPARAM>(found),
+                                reinterpret_cast<LPARAM>(name));
+        if (found == first)
+            break; // come round without an exact spelling: keep the platform's match
+    }
     if (found != CB_ERR)
         SendItemMessage(listId, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
 }
@@ -154,12 +164,20 @@ void CUserSettingsDlg::SaveChoice(HKEY key, KeyAssignment& row) const {
 
 bool CUserSettingsDlg::ChosenName(int32_t listId, char (&name)[kCommandNameSize]) const {
     const LRESULT index = SendItemMessage(listId, CB_GETCURSEL, 0, 0);
-    if (index == CB_ERR)
-        return false;
+    return index != CB_ERR && EntryText(listId, index, name);
+}
+
+bool CUserSettingsDlg::EntryText(int32_t listId, LRESULT index,
+                                 char (&name)[kCommandNameSize]) const {
     // The entry text is copied without a size limit, so its length is checked first.
     const LRESULT length = SendItemMessage(listId, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == CB_ERR || length < 0 || length >= static_cast<LRESULT>(sizeof name))
+    if (length < 0 || length >= static_cast<LRESULT>(sizeof name))
         return false;
     return SendItemMessage(listId, CB_GETLBTEXT, static_cast<WPARAM>(index),
                            reinterpret_cast<LPARAM>(name)) != CB_ERR;
+}
+
+bool CUserSettingsDlg::EntryIs(int32_t listId, LRESULT index, const char* name) const {
+    char entry[kCommandNameSize];
+    return EntryText(listId, index, entry) && std::strcmp(entry, name) == 0;
 }

@@ -40,6 +40,8 @@ private:
     void Preselect(int32_t listId, const char* name) const;
     void SaveChoice(HKEY key, KeyAssignment& row) const;
     bool ChosenName(int32_t listId, char (&name)[kCommandNameSize]) const;
+    bool EntryText(int32_t listId, LRESULT index, char (&name)[kCommandNameSize]) const;
+    bool EntryIs(int32_t listId, LRESULT index, const char* name) const;
 
     int32_t commandCount;
     EnumCommandFn enumerator;
