@@ -141,6 +141,15 @@ void Korvane::SendInitMessage() {
 
 void Korvane::CloseSurface() {
     LockGuard guard(lock);
-    display.Clear();
+    // The LEDs go dark even when the port refuses a display line; that failure is raised
+    // afterwards, for the caller to report.
+    std::exception_ptr displayFailure;
+    try {
+        display.Clear();
+    } catch (const std::exception&) {
+        displayFailure = std::current_exception();
+    }
     buttons.AllLedsOff();
+    if (displayFailure)
+        std::rethrow_exception(displayFailure);
 }

@@ -35,6 +35,22 @@ TEST_F(RefreshTest, SlowStepsRunOnEveryThirdTick) {
     EXPECT_EQ(SlowTicks(*this, host, 9), (std::vector<int>{3, 6, 9}));
 }
 
+class FromConstructionTest : public ControllerFixture {
+protected:
+    void SetUp() override {
+        openOnSetUp = false;
+        ControllerFixture::SetUp();
+    }
+};
+
+// The beat counts from the controller's construction: its first slow refresh comes on the
+// first tick more than 300 ms later.
+TEST_F(FromConstructionTest, SlowStepsRunOnTicksThreeSixAndNine) {
+    HostCallbackTable table = host.Table();
+    ASSERT_EQ(OpenController(&table), 1);
+    EXPECT_EQ(SlowTicks(*this, host, 9), (std::vector<int>{3, 6, 9}));
+}
+
 class WrapTest : public ControllerFixture {
 protected:
     void SetUp() override {
@@ -72,15 +88,16 @@ TEST_F(RefreshTest, TrackStatesFollowOnlyTheCurrentTrack) {
     UpdateController(16, 3, 1, 0);
     UpdateController(17, 3, 1, 0);
     UpdateController(20, 3, 1, 0);
-    EXPECT_EQ(SentShort(), (std::vector<DWORD>{NoteOn(Note::TrackState16, 127),
-                                               NoteOn(Note::Solo, 127),
-                                               NoteOn(Note::TrackState20, 127)}));
+    EXPECT_EQ(SentShort(),
+              (std::vector<DWORD>{NoteOn(Note::TrackState16, 127), NoteOn(Note::Solo, 127),
+                                  NoteOn(Note::TrackState20, 127)}));
 }
 
 TEST_F(RefreshTest, ASoloOnAnyTrackRecomputesAnySoloWhoseLedFollowsOnTheRefresh) {
     host.SetInt(HostParam::Solo, 50, 1);
     UpdateController(17, 50, 1, 0);
     EXPECT_TRUE(Controller().buttons.anySolo.state);
+    EXPECT_FALSE(Controller().buttons.solo.GetState()) << "track 50 is not the current track";
     EXPECT_TRUE(SentShort().empty());
     SlowRefresh();
     EXPECT_EQ(SentShort(), std::vector<DWORD>{NoteOn(Note::AnySolo, 127)});
@@ -97,9 +114,9 @@ TEST_F(RefreshTest, ANewCurrentTrackResendsLedsAndFaderTheSameTrackDoesNot) {
     UpdateController(19, 5, 0, 0);
     const auto sent = SentShort();
     EXPECT_NE(std::find(sent.begin(), sent.end(), NoteOn(Note::Record, 127)), sent.end());
-    EXPECT_NE(std::find_if(sent.begin(), sent.end(),
-                           [](DWORD word) { return (word & 0xFF) == 0xE0; }),
-              sent.end());
+    EXPECT_NE(
+        std::find_if(sent.begin(), sent.end(), [](DWORD word) { return (word & 0xFF) == 0xE0; }),
+        sent.end());
     EXPECT_EQ(Controller().pages.track, 5);
 }
 

@@ -181,6 +181,26 @@ std::vector<PageCase> IdlePages() {
              t.controller->StepTrack(-1);
          },
          "Bass            ", "Track 4         "},
+        {"TrackModeFlippedPositiveLevel",
+         [](PagesTest& t) {
+             t.Flip();
+             t.host.SetDouble(HostParam::Level, kTrack, 3.0);
+         },
+         "Bass        Lvl ", "Trk04 Mark +3.0 "},
+        {"TrackModeHardLeft", [](PagesTest& t) { t.host.SetInt(HostParam::Pan, kTrack, -100); },
+         "Bass        Pan ", "Trk04 Mark  LFT "},
+        {"NoTrackShiftLatched",
+         [](PagesTest& t) {
+             t.controller->SetCurrentTrack(kNoTrack);
+             t.LatchShift();
+         },
+         "NoTrack    Motor", "             On "},
+        {"TrackHoldAfterStepWithNoTrack",
+         [](PagesTest& t) {
+             t.controller->SetCurrentTrack(kNoTrack);
+             t.controller->StepTrack(1);
+         },
+         "NoTrack         ", kBlank},
         {"TrackHoldAfterStepKeepsTheFullName",
          [](PagesTest& t) {
              t.host.SetName(kTrack, "Acoustic Guitar");
@@ -228,6 +248,36 @@ std::vector<PageCase> TouchedPages() {
              t.Press(0);
          },
          "Track Mode      ", "Master          "},
+        {"Encoder1ShiftLatchedInEqMode",
+         [](PagesTest& t) {
+             t.SetMode(kEqMode);
+             t.LatchShift();
+             t.Touch(0);
+         },
+         "Bass            ", "Track 4         "},
+        {"Encoder1PressedShiftLatchedInEqMode",
+         [](PagesTest& t) {
+             t.SetMode(kEqMode);
+             t.LatchShift();
+             t.Touch(0);
+             t.Press(0);
+         },
+         "Track Mode      ", "Tracks          "},
+        // Encoder 1's own area is the leftmost: its level text starts at column 0.
+        {"Encoder1InEqModeFlippedOntoIt",
+         [](PagesTest& t) {
+             t.SetMode(kEqMode);
+             t.Flip(0);
+             t.Touch(0);
+         },
+         "Level" + kLevelBarMinus6 + " ", "-6              "},
+        {"Encoder2InEqModeFlippedOntoIt",
+         [](PagesTest& t) {
+             t.SetMode(kEqMode);
+             t.Flip(1);
+             t.Touch(1);
+         },
+         "Level" + kLevelBarMinus6 + " ", "     -6         "},
         {"Encoder1InEqModeIsPrecise",
          [](PagesTest& t) {
              t.SetMode(kEqMode);
@@ -272,6 +322,19 @@ std::vector<PageCase> TouchedPages() {
              t.Touch(2);
          },
          "           Motor", "             On "},
+        {"Encoder3ShiftLatchedFaderOff",
+         [](PagesTest& t) {
+             t.LatchShift();
+             t.pages().faderOff = true;
+             t.Touch(2);
+         },
+         "           Motor", "            Off "},
+        {"FaderPositiveLevel",
+         [](PagesTest& t) {
+             t.host.SetDouble(HostParam::Level, kTrack, 3.0);
+             t.TouchFader();
+         },
+         "Level" + Full(7) + Empty(3) + " ", "           +3.0 "},
         {"Encoder3", [](PagesTest& t) { t.Touch(2); }, " Pan  " + kPanBarMinus37,
          "            L37 "},
         {"Encoder3Flipped",

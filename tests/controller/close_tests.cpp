@@ -1,0 +1,75 @@
+// Closing the controller leaves the surface dark: both display lines blanked, then every LED
+// switched off in the bank's order, and nothing sent after that.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "controls/button_notes.h"
+#include "host/host_interface.h"
+#include "platform/standin/midi_bus.h"
+#include "support/controller_fixture.h"
+
+namespace {
+
+using CloseTest = ControllerFixture;
+
+std::vector<uint8_t> BlankLine(uint8_t position) {
+    std::vector<uint8_t> bytes = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x00, position};
+    bytes.insert(bytes.end(), 16, ' ');
+    bytes.push_back(0xF7);
+    return bytes;
+}
+
+// Every note with an LED, in the order the bank darkens them.
+const std::vector<uint8_t> kLedOrder = {70, 42, 41, 44, 43, 74,  95, 54, 55, 56,
+                                        57, 87, 88, 86, 50, 115, 16, 8,  0};
+
+TEST_F(CloseTest, BlanksBothLinesThenDarkensEveryLedInOrder) {
+    // A lit LED and a page with text on both lines, so that nothing is off already.
+    host.SetName(0, "Bass");
+    UpdateController(HostParam::Record, 1, 0, 0);
+    UpdateController(HostParam::Name, 0, 0, 0);
+    ASSERT_FALSE(SentLong().empty());
+    ClearRecords();
+
+    CloseController();
+    VirtualSurface::WaitIdle();
+    const std::vector<SurfaceMessage> sent = surface->Received();
+    ASSERT_EQ(sent.size(), 2 + kLedOrder.size());
+    EXPECT_TRUE(sent[0].isLong);
+    EXPECT_EQ(sent[0].bytes, BlankLine(0x00));
+    EXPECT_TRUE(sent[1].isLong);
+    EXPECT_EQ(sent[1].bytes, BlankLine(0x10));
+    for (size_t led = 0; led < kLedOrder.size(); ++led) {
+        const SurfaceMessage& message = sent[2 + led];
+        EXPECT_FALSE(message.isLong) << "message " << 2 + led;
+        EXPECT_EQ(message.word, NoteOn(kLedOrder[led], 0)) << "LED " << led;
+    }
+}
+
+// A display line that the port refuses at close is reported, and the LEDs still go dark.
+TEST_F(CloseTest, ARefusedDisplayLineLeavesNoLedLit) {
+    UpdateController(HostParam::Record, 1, 0, 0);
+    ClearRecords();
+    StandinBusFailNext(STANDIN_BUS_SEND_LONG, MMSYSERR_NOMEM);
+    CloseController();
+    VirtualSurface::WaitIdle();
+    std::vector<DWORD> expected;
+    for (uint8_t note : kLedOrder)
+        expected.push_back(NoteOn(note, 0));
+    EXPECT_EQ(SentShort(), expected);
+    EXPECT_NE(debug.Text().find("Korvane: closing the surface failed: "), std::string::npos);
+}
+
+TEST_F(CloseTest, NothingFollowsTheClose) {
+    CloseController();
+    ClearRecords();
+    Ticks(10);
+    UpdateController(HostParam::Record, 1, 0, 0);
+    Press(Note::Play);
+    EXPECT_TRUE(surface->Received().empty());
+    EXPECT_TRUE(host.Calls().empty());
+}
+
+} // namespace
