@@ -1,0 +1,40 @@
+// The plug-in as the Host sees it: a library loaded by path and known only by its five exports.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "host/host_interface.h"
+
+namespace sim {
+
+class PluginModule {
+public:
+    using QueryFn = int32_t (*)(void*);
+    using OpenFn = int32_t (*)(HostCallbackTable*);
+    using ConfigureFn = void (*)(void*, void*, int32_t, EnumCommandFn);
+    using UpdateFn = int32_t (*)(int32_t, int32_t, int32_t, int32_t);
+    using CloseFn = void (*)();
+
+    // Loads the library at `path` and resolves the five exports; null with `error` set when the
+    // library cannot be loaded or lacks one of them.
+    static std::unique_ptr<PluginModule> Load(const std::string& path, std::string& error);
+    // libkorvane.so in the folder of the running program.
+    static std::string DefaultPath();
+
+    ~PluginModule();
+    PluginModule(const PluginModule&) = delete;
+    PluginModule& operator=(const PluginModule&) = delete;
+
+    QueryFn query = nullptr;
+    OpenFn open = nullptr;
+    ConfigureFn configure = nullptr;
+    UpdateFn update = nullptr;
+    CloseFn close = nullptr;
+
+private:
+    explicit PluginModule(void* library) : handle(library) {}
+    void* handle;
+};
+
+} // namespace sim

@@ -1,0 +1,255 @@
+#include "surface_map.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+namespace sim {
+
+namespace {
+
+const std::vector<Control> kControls = {
+    {"shift", "Shift", 70, ControlKind::Button, true},
+    {"mode1", "Trk", 42, ControlKind::Button, true},
+    {"mode2", "M2", 41, ControlKind::Button, true},
+    {"mode3", "EQ", 44, ControlKind::Button, true},
+    {"mode4", "M4", 43, ControlKind::Button, true},
+    {"mode5", "M5", 74, ControlKind::Button, true},
+    {"state16", "S16", 16, ControlKind::Button, true},
+    {"solo", "Solo", 8, ControlKind::Button, true},
+    {"state20", "S20", 0, ControlKind::Button, true},
+    {"anysolo", "AnySolo", 115, ControlKind::Led, true},
+    {"f1", "F1", 54, ControlKind::Button, true},
+    {"f2", "F2", 55, ControlKind::Button, true},
+    {"f3", "F3", 56, ControlKind::Button, true},
+    {"f4", "F4", 57, ControlKind::Button, true},
+    {"trk<", "Trk<", 87, ControlKind::Button, true},
+    {"trk>", "Trk>", 88, ControlKind::Button, true},
+    {"rewind", "Rew", 91, ControlKind::Button, false},
+    {"ffwd", "FFwd", 92, ControlKind::Button, false},
+    {"stop", "Stop", 93, ControlKind::Button, false},
+    {"play", "Play", 94, ControlKind::Button, false},
+    {"record", "Rec", 95, ControlKind::Button, true},
+    {"playmode", "PlayMode", 86, ControlKind::Button, true},
+    {"faderfn", "FaderFn", 50, ControlKind::Button, true},
+    {"footswitch", "Foot", 103, ControlKind::Button, false},
+    {"push1", "Push1", 32, ControlKind::Button, false},
+    {"push2", "Push2", 33, ControlKind::Button, false},
+    {"push3", "Push3", 34, ControlKind::Button, false},
+    {"fader", "Fader", 104, ControlKind::Sensor, false},
+    {"enc1", "Enc1", 120, ControlKind::Sensor, false},
+    {"enc2", "Enc2", 121, ControlKind::Sensor, false},
+    {"enc3", "Enc3", 122, ControlKind::Sensor, false},
+    {"strip", "Strip", 116, ControlKind::Sensor, false},
+    {"strip2", "Strip2", 123, ControlKind::Sensor, false},
+};
+
+struct Glyph {
+    uint8_t code;
+    const char* unicode;
+    char ascii;
+};
+
+// Bar cells: full, partial cells of a bar growing right (1 to 4 fifths), of a bar growing left,
+// and the two halves of the pan bar's centre mark.
+const Glyph kGlyphs[] = {
+    {0x1F, "\u2588", '#'}, // █
+    {4, "\u258E", '.'},    // ▎
+    {5, "\u258D", ':'},    // ▍
+    {6, "\u258B", '+'},    // ▋
+    {7, "\u258A", '='},    // ▊
+    {3, "\u2591", '.'},    // ░
+    {2, "\u2592", ':'},    // ▒
+    {1, "\u2593", '+'},    // ▓
+    {8, "\u2590", '='},    // ▐
+    {0x7E, "\u2595", '['}, // ▕
+    {0x7F, "\u258F", ']'}, // ▏
+};
+
+constexpr char kUnknownUnicode[] = "\u00B7"; // ·
+constexpr char kUnknownAscii = '?';
+
+bool SameName(const char* a, const std::string& b) {
+    if (std::strlen(a) != b.size())
+        return false;
+    for (size_t i = 0; i < b.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+bool IsPlainText(uint8_t byte) {
+    return byte >= 0x20 && byte < 0x7E;
+}
+
+std::string DescribeNote(bool fromSurface, uint8_t note, uint8_t value) {
+    const Control* control = ControlForNote(note);
+    const std::string name = control != nullptr ? control->label : "note " + std::to_string(note);
+    if (!fromSurface)
+        return "LED " + name +
+               (value == kPressed ? " on"
+                : value == 0      ? " off"
+                                  : " " + std::to_string(value));
+    if (control != nullptr && control->kind == ControlKind::Sensor)
+        return name + (value == kPressed ? " touched" : " released");
+    return name + (value == kPressed ? " pressed" : " released");
+}
+
+std::string DescribeShort(bool fromSurface, const std::vector<uint8_t>& bytes) {
+    const uint8_t status = bytes[0];
+    const uint8_t data1 = bytes.size() > 1 ? bytes[1] : 0;
+    const uint8_t data2 = bytes.size() > 2 ? bytes[2] : 0;
+    if (status == kNoteOn)
+        return DescribeNote(fromSurface, data1, data2);
+    if (status == kFaderBend)
+        return (fromSurface ? "Fader moved to " : "Motor fader to ") +
+               std::to_string(BendPosition(data1, data2));
+    if (status == kStripBend)
+        return "Strip at " + std::to_string(BendPosition(data1, data2)) + " (msb " +
+               std::to_string(data2) + ")";
+    if (status == kControlChange && data1 >= kFirstEncoderController &&
+        data1 < kFirstEncoderController + kEncoderCount) {
+        const int step = EncoderStep(data2);
+        return "Enc" + std::to_string(data1 - kFirstEncoderController + 1) + " turned " +
+               (step > 0 ? "+" : "") + std::to_string(step);
+    }
+    return "unknown message";
+}
+
+} // namespace
+
+const std::vector<Control>& Controls() {
+    return kControls;
+}
+
+const Control* FindControl(const std::string& name) {
+    for (const Control& control : kControls)
+        if (SameName(control.name, name))
+            return &control;
+    return nullptr;
+}
+
+const Control* ControlForNote(uint8_t note) {
+    for (const Control& control : kControls)
+        if (control.note == note)
+            return &control;
+    return nullptr;
+}
+
+int BendPosition(uint8_t data1, uint8_t data2) {
+    return ((data2 & 0x7F) << 3) | ((data1 & 0x7F) >> 4);
+}
+
+void BendBytes(int position, uint8_t& data1, uint8_t& data2) {
+    const int clamped = position < 0 ? 0 : position > kMaxPosition ? kMaxPosition : position;
+    data1 = static_cast<uint8_t>((clamped & 7) << 4);
+    data2 = static_cast<uint8_t>((clamped >> 3) & 0x7F);
+}
+
+uint8_t EncoderValue(int step) {
+    if (step > 64)
+        step = 64;
+    if (step < -63)
+        step = -63;
+    return static_cast<uint8_t>(step >= 0 ? step : 64 - step);
+}
+
+int EncoderStep(uint8_t value) {
+    return value >= 65 ? 64 - value : value;
+}
+
+std::string DrawDisplayByte(uint8_t byte, bool unicode) {
+    for (const Glyph& glyph : kGlyphs)
+        if (glyph.code == byte)
+            return unicode ? std::string(glyph.unicode) : std::string(1, glyph.ascii);
+    if (IsPlainText(byte))
+        return std::string(1, static_cast<char>(byte));
+    return unicode ? std::string(kUnknownUnicode) : std::string(1, kUnknownAscii);
+}
+
+std::string DrawDisplayLine(const std::string& line, bool unicode) {
+    std::string drawn;
+    for (char byte : line)
+        drawn += DrawDisplayByte(static_cast<uint8_t>(byte), unicode);
+    return drawn;
+}
+
+bool ParseDisplayText(const std::string& text, std::string& bytes, std::string& error) {
+    bytes.clear();
+    for (size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<uint8_t>(text[i]);
+        if (byte == '\\' && i + 4 <= text.size() && text[i + 1] == 'x') {
+            unsigned value = 0;
+            if (std::sscanf(text.substr(i + 2, 2).c_str(), "%2x", &value) != 1) {
+                error = "bad escape in \"" + text + "\"";
+                return false;
+            }
+            bytes += static_cast<char>(value);
+            i += 4;
+            continue;
+        }
+        if (IsPlainText(byte)) {
+            bytes += static_cast<char>(byte);
+            ++i;
+            continue;
+        }
+        bool found = false;
+        for (const Glyph& glyph : kGlyphs) {
+            const size_t length = std::strlen(glyph.unicode);
+            if (text.compare(i, length, glyph.unicode) == 0) {
+                bytes += static_cast<char>(glyph.code);
+                i += length;
+                found = true;
+                break;
+            }
+        }
+        if (!found) {
+            error = "the display has no character for byte " + std::to_string(byte) + " of \"" +
+                    text + "\" (write it as \\xNN)";
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string HexBytes(const std::vector<uint8_t>& bytes, size_t limit) {
+    std::string text;
+    char hex[4];
+    for (size_t i = 0; i < bytes.size() && i < limit; ++i) {
+        std::snprintf(hex, sizeof hex, i == 0 ? "%02X" : " %02X", bytes[i]);
+        text += hex;
+    }
+    if (bytes.size() > limit)
+        text += " ..";
+    return text;
+}
+
+int DisplayLineOf(const std::vector<uint8_t>& bytes) {
+    if (bytes.size() != kDisplayMessageLength ||
+        std::memcmp(bytes.data(), kSysexHeader, sizeof kSysexHeader) != 0 ||
+        bytes[5] != kDisplayType || bytes.back() != 0xF7)
+        return -1;
+    return bytes[6] == 0 ? 0 : bytes[6] == kSecondLinePosition ? 1 : -1;
+}
+
+bool IsInitMessage(const std::vector<uint8_t>& bytes) {
+    static const std::vector<uint8_t> kInit = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x01, 0x00, 0xF7};
+    return bytes == kInit;
+}
+
+std::string DescribeMessage(bool fromSurface, const std::vector<uint8_t>& bytes) {
+    if (bytes.empty())
+        return "empty message";
+    if (bytes[0] != 0xF0)
+        return DescribeShort(fromSurface, bytes);
+    if (IsInitMessage(bytes))
+        return "initialise surface";
+    const int line = DisplayLineOf(bytes);
+    if (line < 0)
+        return "system exclusive, " + std::to_string(bytes.size()) + " bytes";
+    const std::string text(bytes.begin() + 7, bytes.begin() + 7 + kLineLength);
+    return "display line " + std::to_string(line + 1) + " \"" + DrawDisplayLine(text) + "\"";
+}
+
+} // namespace sim

@@ -1,0 +1,653 @@
+#include "terminal_ui.h"
+
+#include <curses.h>
+#include <langinfo.h>
+
+#include <algorithm>
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+#include "display/fader_laws.h"
+#include "settings_form.h"
+
+namespace sim {
+
+namespace {
+
+// Waiting for a key never blocks longer than this, so the Host's loop keeps running the
+// plug-in's timer; idle, the program sleeps in this wait.
+constexpr int kKeyWaitMs = 30;
+// The blinking labels depend on time: look again this often even when nothing arrives.
+constexpr uint32_t kQuietRedrawMs = 500;
+constexpr int kEscapeDelayMs = 25;
+constexpr int kLeftWidth = 62;
+constexpr int kSurfaceHeight = 19;
+constexpr int kHostHeight = 24;
+constexpr int kBarWidth = 30;
+constexpr int kKeyCtrlC = 3;
+constexpr int kKeyCtrlL = 12;
+constexpr int kKeyEscape = 27;
+
+bool unicode = true;
+
+enum ColourPair : short { kLedLit = 1, kHeld, kTitle, kDisplay, kRecording };
+
+struct KeyBinding {
+    int key;
+    const char* line;
+};
+
+// Lower case clicks a button; the upper case (or shifted) key presses it and keeps it held
+// until the same key again.
+const KeyBinding kBindings[] = {
+    {'s', "click shift"},
+    {'S', "toggle shift"},
+    {'q', "click mode1"},
+    {'Q', "toggle mode1"},
+    {'w', "click mode2"},
+    {'W', "toggle mode2"},
+    {'e', "click mode3"},
+    {'E', "toggle mode3"},
+    {'r', "click mode4"},
+    {'R', "toggle mode4"},
+    {'t', "click mode5"},
+    {'T', "toggle mode5"},
+    {'5', "click state16"},
+    {'%', "toggle state16"},
+    {'6', "click solo"},
+    {'^', "toggle solo"},
+    {'7', "click state20"},
+    {'&', "toggle state20"},
+    {'1', "click f1"},
+    {'!', "toggle f1"},
+    {'2', "click f2"},
+    {'@', "toggle f2"},
+    {'3', "click f3"},
+    {'#', "toggle f3"},
+    {'4', "click f4"},
+    {'$', "toggle f4"},
+    {KEY_F(1), "click f1"},
+    {KEY_F(2), "click f2"},
+    {KEY_F(3), "click f3"},
+    {KEY_F(4), "click f4"},
+    {'[', "click trk<"},
+    {'{', "toggle trk<"},
+    {']', "click trk>"},
+    {'}', "toggle trk>"},
+    {'z', "click rewind"},
+    {'Z', "toggle rewind"},
+    {'x', "click ffwd"},
+    {'X', "toggle ffwd"},
+    {'c', "click stop"},
+    {'C', "toggle stop"},
+    {'v', "click play"},
+    {'V', "toggle play"},
+    {'b', "click record"},
+    {'B', "toggle record"},
+    {'n', "click playmode"},
+    {'N', "toggle playmode"},
+    {'g', "click faderfn"},
+    {'G', "toggle faderfn"},
+    {'f', "click footswitch"},
+    {'F', "toggle footswitch"},
+    {'a', "toggle fader"},
+    {KEY_UP, "nudge fader 8"},
+    {KEY_DOWN, "nudge fader -8"},
+    {KEY_PPAGE, "nudge fader 64"},
+    {KEY_NPAGE, "nudge fader -64"},
+    {'u', "spin enc1 -1"},
+    {'i', "spin enc1 1"},
+    {'U', "spin enc1 -1 fine"},
+    {'I', "spin enc1 1 fine"},
+    {'o', "push enc1"},
+    {'O', "toggle enc1"},
+    {'j', "spin enc2 -1"},
+    {'k', "spin enc2 1"},
+    {'J', "spin enc2 -1 fine"},
+    {'K', "spin enc2 1 fine"},
+    {'l', "push enc2"},
+    {'L', "toggle enc2"},
+    {'m', "spin enc3 -1"},
+    {',', "spin enc3 1"},
+    {'M', "spin enc3 -1 fine"},
+    {'<', "spin enc3 1 fine"},
+    {'.', "push enc3"},
+    {'>', "toggle enc3"},
+    {KEY_LEFT, "slide strip -64"},
+    {KEY_RIGHT, "slide strip 64"},
+    {KEY_HOME, "tap strip left"},
+    {KEY_END, "tap strip right"},
+    {KEY_SLEFT, "rest strip left"},
+    {KEY_SRIGHT, "rest strip right"},
+    {KEY_IC, "toggle strip"},
+    {'-', "zoom out"},
+    {'=', "zoom in"},
+    {'+', "zoom in"},
+};
+
+const char kHelpLine[] =
+    "s Shift qwert modes 1234 F-keys 567 states [] Trk zxcvb transport a/Up/Down fader "
+    "ui jk m, encoders Left/Right strip : command ? help F9 settings F10 quit";
+
+const char* const kHelpText[] = {
+    "Keys (lower case clicks a button; its upper-case or shifted key holds it until pressed again)",
+    "  s Shift       q w e r t   encoder-mode buttons 1-5 (q track mode, e EQ / EQ band mode)",
+    "  1 2 3 4 / F1-F4   function keys      5 6 7   track states 16, solo, 20      f  footswitch",
+    "  [ ]  Trk< Trk>    z x c v b  rewind, fast-forward, stop, play, record (Z X hold to wind)",
+    "  n PlayMode   g FaderFn (flip)   a  touch / release the fader   Up/Down, PgUp/PgDn  move it",
+    "  Encoder 1: u i turn back/forward, U I fine, o push, O hold touch   (a turn touches it "
+    "first)",
+    "  Encoder 2: j k turn, J K fine, l push, L hold touch    Encoder 3: m , turn, M < fine, . "
+    "push,",
+    "             > hold touch",
+    "  Strip: Left/Right slide, Home/End tap the left/right end, Shift-Left/Right rest at an edge,",
+    "         Insert touch/release, - and = zoom out/in with the second touch (vertical with "
+    "Shift)",
+    "  :  type a command (the script language below)   F9 settings dialog   Ctrl-L redraw   F10 "
+    "quit",
+    "",
+    "Host value steps: EQ gain 0.1 dB, frequency 1/100 octave, Q 0.01 per step; a scroll step "
+    "moves",
+    "the view by 1/32 of its width (256 s / horizontal zoom). Tracks outside the project select "
+    "the",
+    "nearest track. An LED shows as a filled (lit) or hollow (dark) dot after its label, ~ while "
+    "blinking.",
+    "",
+    "Commands:",
+};
+
+int Columns(const std::string& text) {
+    int columns = 0;
+    for (char byte : text)
+        if ((static_cast<unsigned char>(byte) & 0xC0) != 0x80)
+            ++columns;
+    return columns;
+}
+
+std::string Cut(const std::string& text, int width) {
+    std::string cut;
+    int columns = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const bool starts = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+        if (starts && columns == width)
+            break;
+        if (starts)
+            ++columns;
+        cut += text[i];
+    }
+    return cut;
+}
+
+std::string Pad(const std::string& text, int width) {
+    const std::string cut = Cut(text, width);
+    return cut + std::string(static_cast<size_t>(std::max(0, width - Columns(cut))), ' ');
+}
+
+// A number with `decimals` places, with a sign when `sign` is set.
+std::string Fixed(double value, int decimals, bool sign = false) {
+    char text[48];
+    std::snprintf(text, sizeof text, sign ? "%+.*f" : "%.*f", decimals, value);
+    return text;
+}
+
+const char* Symbol(const char* fancy, const char* plain) {
+    return unicode ? fancy : plain;
+}
+
+std::string Bar(int position, int width, bool marker) {
+    const int filled = position * width / (kMaxPosition + 1);
+    std::string bar;
+    for (int cell = 0; cell < width; ++cell) {
+        if (marker)
+            bar += cell == filled ? Symbol("\u2503", "|") : Symbol("\u2500", "-");
+        else
+            bar += cell < filled ? Symbol("\u2588", "#") : Symbol("\u2591", ".");
+    }
+    return bar;
+}
+
+std::string PanText(int pan) {
+    if (pan == 0)
+        return "C";
+    return (pan < 0 ? "L" : "R") + std::to_string(pan < 0 ? -pan : pan);
+}
+
+std::string TransportText(const HostModel::Snapshot& project) {
+    std::string text =
+        project.playing ? (project.playMode5 ? "PLAYING (mode 5)" : "PLAYING") : "stopped";
+    if (project.recording)
+        text += " RECORDING";
+    if (project.winding < 0)
+        text += " <<rewinding";
+    if (project.winding > 0)
+        text += " >>forwarding";
+    return text;
+}
+
+std::string Seconds(double seconds) {
+    return Fixed(seconds, 2) + " s";
+}
+
+} // namespace
+
+// ---- Screen ------------------------------------------------------------------------------------
+
+Screen::Screen(bool ascii) {
+    std::setlocale(LC_ALL, "");
+    if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0)
+        std::setlocale(LC_CTYPE, "C.UTF-8");
+    unicode = !ascii && std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+    set_escdelay(kEscapeDelayMs);
+    initscr();
+    raw();
+    noecho();
+    keypad(stdscr, TRUE);
+    curs_set(0);
+    timeout(kKeyWaitMs);
+    if (has_colors()) {
+        start_color();
+        use_default_colors();
+        init_pair(kLedLit, COLOR_BLACK, COLOR_YELLOW);
+        init_pair(kHeld, COLOR_BLACK, COLOR_GREEN);
+        init_pair(kTitle, COLOR_CYAN, -1);
+        init_pair(kDisplay, COLOR_BLACK, COLOR_CYAN);
+        init_pair(kRecording, COLOR_RED, -1);
+    }
+}
+
+Screen::~Screen() {
+    endwin();
+}
+
+bool Screen::Unicode() {
+    return unicode;
+}
+
+void PutText(int y, int x, const std::string& text, int width) {
+    if (width <= 0 || y < 0 || y >= LINES || x >= COLS)
+        return;
+    mvaddstr(y, x, Cut(text, std::min(width, COLS - x)).c_str());
+}
+
+void DrawBox(int y, int x, int height, int width, const std::string& title) {
+    if (height < 2 || width < 2)
+        return;
+    const std::string horizontal = Symbol("\u2500", "-");
+    const std::string vertical = Symbol("\u2502", "|");
+    std::string top = Symbol("\u250C", "+"), bottom = Symbol("\u2514", "+");
+    for (int i = 0; i < width - 2; ++i) {
+        top += horizontal;
+        bottom += horizontal;
+    }
+    top += Symbol("\u2510", "+");
+    bottom += Symbol("\u2518", "+");
+    PutText(y, x, top, width);
+    PutText(y + height - 1, x, bottom, width);
+    for (int row = y + 1; row < y + height - 1; ++row) {
+        PutText(row, x, vertical, 1);
+        PutText(row, x + width - 1, vertical, 1);
+    }
+    attron(COLOR_PAIR(kTitle) | A_BOLD);
+    PutText(y, x + 2, " " + title + " ", width - 4);
+    attroff(COLOR_PAIR(kTitle) | A_BOLD);
+}
+
+// ---- The interactive loop
+// ------------------------------------------------------------------------
+
+TerminalUi::TerminalUi(Session& running, std::string path, bool ascii)
+    : session(running), interpreter(running), screen(ascii), modulePath(std::move(path)) {
+    status = session.Surface() != nullptr
+                 ? "The plug-in greets first; the pages follow in about 15 s. ? shows every key."
+                 : "No surface: the plug-in found no Korvane port and stays inert.";
+}
+
+void TerminalUi::Run() {
+    for (;;) {
+        session.Pump();
+        if (Changed())
+            Draw();
+        const int key = getch();
+        if (key == ERR)
+            continue;
+        if (!HandleKey(key))
+            return;
+        dirty = true;
+    }
+}
+
+bool TerminalUi::Changed() {
+    const uint64_t surfaceVersion = session.Surface() != nullptr ? session.Surface()->Version() : 0;
+    const uint64_t hostVersion = session.Host().Version();
+    const uint32_t now = GetTickCount();
+    if (!dirty && surfaceVersion == drawnSurface && hostVersion == drawnHost &&
+        now - drawnAt < kQuietRedrawMs)
+        return false;
+    dirty = false;
+    drawnSurface = surfaceVersion;
+    drawnHost = hostVersion;
+    drawnAt = now;
+    return true;
+}
+
+bool TerminalUi::HandleKey(int key) {
+    if (key == KEY_F(10) || key == kKeyCtrlC)
+        return false;
+    if (showHelp) {
+        showHelp = false;
+        clear();
+        return true;
+    }
+    if (key == '?') {
+        showHelp = true;
+    } else if (key == ':') {
+        ReadPrompt();
+    } else if (key == KEY_F(9)) {
+        OpenSettings();
+    } else if (key == kKeyCtrlL || key == KEY_RESIZE) {
+        clear();
+    } else {
+        for (const KeyBinding& binding : kBindings) {
+            if (binding.key == key) {
+                RunLine(binding.line);
+                return true;
+            }
+        }
+        status = "That key does nothing here; ? shows every key.";
+    }
+    return true;
+}
+
+void TerminalUi::RunLine(const std::string& line) {
+    const CommandResult result = interpreter.Run(line);
+    if (result.status == CommandResult::Done)
+        status = line + (result.message.empty() ? "" : ": " + result.message);
+    else
+        status = line + ": " + (result.status == CommandResult::Failed ? "FAILED " : "") +
+                 result.message;
+    const size_t newline = status.find('\n');
+    if (newline != std::string::npos)
+        status = status.substr(0, newline) + " ...";
+}
+
+void TerminalUi::ReadPrompt() {
+    std::string line;
+    curs_set(1);
+    for (;;) {
+        move(LINES - 1, 0);
+        clrtoeol();
+        PutText(LINES - 1, 0, ":" + line, COLS);
+        refresh();
+        session.Pump();
+        const int key = getch();
+        if (key == ERR)
+            continue;
+        if (key == '\n' || key == '\r' || key == KEY_ENTER)
+            break;
+        if (key == kKeyEscape || key == kKeyCtrlC) {
+            line.clear();
+            break;
+        }
+        if ((key == KEY_BACKSPACE || key == 127 || key == 8) && !line.empty())
+            line.pop_back();
+        else if (key >= 32 && key < 256 && key != 127)
+            line += static_cast<char>(key);
+    }
+    curs_set(0);
+    if (!line.empty())
+        RunLine(line);
+}
+
+void TerminalUi::OpenSettings() {
+    const FormOutcome outcome = ShowSettingsForm(session);
+    status = outcome.summary;
+    clear();
+}
+
+// ---- Drawing
+// ---------------------------------------------------------------------------------------
+
+void TerminalUi::Draw() {
+    erase();
+    if (showHelp) {
+        DrawHelp();
+        refresh();
+        return;
+    }
+    DrawTitle();
+    const int left = std::min(kLeftWidth, COLS);
+    const int right = COLS - left;
+    const int body = LINES - 3;
+    DrawSurface(1, 0, std::min(kSurfaceHeight, body), left);
+    DrawHost(1, left, std::min(kHostHeight, body), right);
+    DrawCalls(1 + kSurfaceHeight, 0, body - kSurfaceHeight, left);
+    DrawMonitor(1 + kHostHeight, left, body - kHostHeight, right);
+    DrawFooter();
+    refresh();
+}
+
+void TerminalUi::DrawTitle() {
+    attron(A_BOLD);
+    PutText(0, 0,
+            "korvane-sim: Host with the " + session.ControllerName() + " plug-in from " +
+                modulePath,
+            COLS);
+    attroff(A_BOLD);
+}
+
+void TerminalUi::DrawSurface(int y, int x, int height, int width) {
+    DrawBox(y, x, height, width, "Korvane (virtual surface)");
+    if (session.Surface() == nullptr) {
+        PutText(y + 2, x + 2, "Not connected (--no-surface): the plug-in stays inert.", width - 4);
+        return;
+    }
+    DrawDisplay(y + 1, x + 2);
+    DrawButtons(y + 5, x + 2, width - 4);
+    DrawContinuous(y + 12, x + 2, width - 4);
+}
+
+void TerminalUi::DrawDisplay(int y, int x) {
+    VirtualKorvane& surface = *session.Surface();
+    std::string edge;
+    for (int i = 0; i < kLineLength; ++i)
+        edge += Symbol("\u2550", "=");
+    PutText(y, x, Symbol("\u2554", "+") + edge + Symbol("\u2557", "+"), kLineLength + 2);
+    for (int line = 0; line < kLineCount; ++line) {
+        PutText(y + 1 + line, x, Symbol("\u2551", "|"), 1);
+        attron(COLOR_PAIR(kDisplay));
+        PutText(y + 1 + line, x + 1, DrawDisplayLine(surface.Line(line), unicode), kLineLength);
+        attroff(COLOR_PAIR(kDisplay));
+        PutText(y + 1 + line, x + 1 + kLineLength, Symbol("\u2551", "|"), 1);
+    }
+    PutText(y + 3, x, Symbol("\u255A", "+") + edge + Symbol("\u255D", "+"), kLineLength + 2);
+    PutText(y + 1, x + kLineLength + 4, "line 1", 8);
+    PutText(y + 2, x + kLineLength + 4, "line 2", 8);
+    PutText(y + 3, x + kLineLength + 4, surface.Initialised() ? "initialised" : "not initialised",
+            20);
+}
+
+void TerminalUi::DrawButtons(int y, int x, int width) {
+    struct Slot {
+        const char* key;
+        const char* control;
+    };
+    static const std::vector<std::vector<Slot>> rows = {
+        {{"s", "shift"},
+         {"q", "mode1"},
+         {"w", "mode2"},
+         {"e", "mode3"},
+         {"r", "mode4"},
+         {"t", "mode5"}},
+        {{"5", "state16"}, {"6", "solo"}, {"7", "state20"}, {"", "anysolo"}},
+        {{"1", "f1"}, {"2", "f2"}, {"3", "f3"}, {"4", "f4"}, {"[", "trk<"}, {"]", "trk>"}},
+        {{"z", "rewind"}, {"x", "ffwd"}, {"c", "stop"}, {"v", "play"}, {"b", "record"}},
+        {{"n", "playmode"}, {"g", "faderfn"}, {"f", "footswitch"}},
+        {{"", "push1"}, {"", "push2"}, {"", "push3"}},
+    };
+    VirtualKorvane& surface = *session.Surface();
+    const uint32_t now = GetTickCount();
+    for (size_t row = 0; row < rows.size(); ++row) {
+        int column = x;
+        for (const Slot& slot : rows[row]) {
+            const Control& control = *FindControl(slot.control);
+            std::string text = std::string(slot.key) + (slot.key[0] != '\0' ? " " : "");
+            PutText(y + static_cast<int>(row), column, text, width - (column - x));
+            column += Columns(text);
+            std::string label = control.label;
+            int attributes = A_NORMAL;
+            if (control.hasLed) {
+                const LedView led = surface.Led(control.note, now);
+                label += led.blinking ? Symbol("~", "~") : "";
+                label += led.lit ? Symbol("\u25CF", "*") : Symbol("\u25CB", ".");
+                if (led.lit)
+                    attributes |= COLOR_PAIR(kLedLit) | A_BOLD;
+            }
+            if (control.kind == ControlKind::Button && surface.IsHeld(control)) {
+                label += "(held)";
+                attributes |= A_UNDERLINE;
+            }
+            attron(attributes);
+            PutText(y + static_cast<int>(row), column, label, width - (column - x));
+            attroff(attributes);
+            column += Columns(label) + 2;
+        }
+    }
+}
+
+void TerminalUi::DrawContinuous(int y, int x, int width) {
+    VirtualKorvane& surface = *session.Surface();
+    const int fader = surface.FaderPosition();
+    const std::string faderState = surface.IsHeld(*FindControl("fader")) ? " touched" : "";
+    PutText(y, x, "a Fader " + Bar(fader, kBarWidth, false) + " " + std::to_string(fader), width);
+    PutText(y + 1, x,
+            "  stands for " + Fixed(PositionToValue(LevelLaw, fader), 1) + " dB" + " or pan " +
+                PanText(static_cast<int>(PositionToValue(PanLaw, fader))) + faderState,
+            width);
+    static const char* const encoderKeys[kEncoderCount] = {"u/i o", "j/k l", "m/, ."};
+    std::string encoders;
+    for (int encoder = 0; encoder < kEncoderCount; ++encoder) {
+        const std::string name = "enc" + std::to_string(encoder + 1);
+        const bool touched = surface.IsHeld(*FindControl(name));
+        const bool pushed = surface.IsHeld(*FindControl("push" + std::to_string(encoder + 1)));
+        encoders += std::string(encoderKeys[encoder]) + " Enc" + std::to_string(encoder + 1) +
+                    (touched ? "[touched]" : "") + (pushed ? "[pushed]" : "") + "  ";
+    }
+    PutText(y + 3, x, encoders, width);
+    const int strip = surface.StripPosition();
+    std::string touches;
+    if (surface.IsHeld(*FindControl("strip")))
+        touches += " touched";
+    if (surface.IsHeld(*FindControl("strip2")))
+        touches += " second touch";
+    PutText(y + 4, x,
+            "Strip " + Bar(strip, kBarWidth, true) + " " + std::to_string(strip) + touches, width);
+}
+
+void TerminalUi::DrawHost(int y, int x, int height, int width) {
+    const HostModel::Snapshot project = session.Host().Snap();
+    DrawBox(y, x, height, width, "Host: project");
+    const int inner = width - 4;
+    int row = y + 1;
+    if (project.recording)
+        attron(COLOR_PAIR(kRecording) | A_BOLD);
+    PutText(row++, x + 2,
+            "Transport " + TransportText(project) + "   cursor " + Seconds(project.cursor), inner);
+    if (project.recording)
+        attroff(COLOR_PAIR(kRecording) | A_BOLD);
+    std::string markers = "Markers";
+    for (double marker : project.markers)
+        markers += " " + Fixed(marker, 2);
+    PutText(row++, x + 2, markers, inner);
+    PutText(row++, x + 2,
+            "Scroll " + Seconds(project.scroll) + "   zoom h " +
+                std::to_string(project.zoomHorizontal) + " v " +
+                std::to_string(project.zoomVertical) + "   metronome " +
+                (project.metronome ? "on" : "off") + "   punch-in " +
+                (project.punchIn ? "on" : "off"),
+            inner);
+    PutText(row++, x + 2, " trk name                level    pan  16 solo 20 touch", inner);
+    for (size_t index = 0; index < project.tracks.size() && row < y + height - 2; ++index) {
+        const Track& track = project.tracks[index];
+        const bool current = static_cast<int>(index) == project.currentTrack;
+        char text[160];
+        std::snprintf(text, sizeof text, "%s%3zu %s %7.2f %6s  %s  %s  %s  %s", current ? ">" : " ",
+                      index, Pad(track.name, 18).c_str(), track.level, PanText(track.pan).c_str(),
+                      track.state16 ? "*" : ".", track.solo ? " *" : " .",
+                      track.state20 ? "*" : ".", track.touched ? "yes" : "");
+        if (current)
+            attron(A_BOLD);
+        PutText(row++, x + 2, text, inner);
+        if (current)
+            attroff(A_BOLD);
+    }
+    const bool none = project.currentTrack == kNoTrack;
+    const size_t shown = none ? 0 : static_cast<size_t>(project.currentTrack);
+    if (none || shown >= project.tracks.size()) {
+        PutText(y + height - 2, x + 2, "No current track", inner);
+        return;
+    }
+    const Track& track = project.tracks[shown];
+    static const char* const bands[kBandCount] = {"High", "Mid", "Low"};
+    std::string eq = "EQ";
+    for (int band = 0; band < kBandCount; ++band) {
+        const auto b = static_cast<size_t>(band);
+        eq += std::string(" ") + bands[band] + " " + Fixed(track.eqFrequency[b], 0) + "Hz " +
+              Fixed(track.eqGain[b], 1, true) + "dB Q" + Fixed(track.eqQ[b], 2);
+    }
+    PutText(y + height - 2, x + 2, eq, inner);
+}
+
+void TerminalUi::DrawCalls(int y, int x, int height, int width) {
+    const HostModel::Snapshot project = session.Host().Snap();
+    DrawBox(y, x, height, width,
+            "Recent Host calls (" + std::to_string(project.reads) + " reads so far)");
+    const int rows = height - 2;
+    if (rows <= 0)
+        return;
+    HostModel& host = session.Host();
+    const std::vector<HostEvent> events = host.RecentEvents(static_cast<size_t>(rows));
+    int row = y + 1;
+    for (const HostEvent& event : events)
+        PutText(row++, x + 2,
+                std::string(event.kind == HostEvent::Notify ? "host>plug-in " : "plug-in>host ") +
+                    DescribeHostEvent(host, event),
+                width - 4);
+    for (const std::string& line : session.DiagnosticsFrom(diagnosticsSeen))
+        lastDiagnostic = line;
+    if (!lastDiagnostic.empty())
+        PutText(y + height - 1, x + 2, " plug-in says: " + lastDiagnostic + " ", width - 4);
+}
+
+void TerminalUi::DrawMonitor(int y, int x, int height, int width) {
+    DrawBox(y, x, height, width, "MIDI monitor (in: from the surface, out: to it)");
+    const int rows = height - 2;
+    if (rows <= 0 || session.Surface() == nullptr)
+        return;
+    int row = y + 1;
+    for (const MidiRecord& record : session.Surface()->Monitor(static_cast<size_t>(rows)))
+        PutText(row++, x + 2,
+                std::string(record.fromSurface ? "in  " : "out ") +
+                    Pad(HexBytes(record.bytes), 27) +
+                    DescribeMessage(record.fromSurface, record.bytes),
+                width - 4);
+}
+
+void TerminalUi::DrawHelp() {
+    int row = 0;
+    for (const char* line : kHelpText)
+        PutText(row++, 1, line, COLS - 2);
+    for (const std::string& line : CommandInterpreter::Summary())
+        PutText(row++, 3, line, COLS - 4);
+    PutText(LINES - 1, 1, "Any key returns to the simulator.", COLS - 2);
+}
+
+void TerminalUi::DrawFooter() {
+    attron(A_REVERSE);
+    PutText(LINES - 2, 0, Pad(kHelpLine, COLS), COLS);
+    attroff(A_REVERSE);
+    PutText(LINES - 1, 0, status, COLS);
+}
+
+} // namespace sim
