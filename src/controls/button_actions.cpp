@@ -20,6 +20,12 @@ void PressAssigned(int32_t controlId, bool pressed) {
     PressCommand(CUserSettingsDlg::CommandFor(controlId), pressed);
 }
 
+// Every button below sends note-on on channel 1, as Shift does: a message with any other
+// status (an encoder turn, a fader move) is for none of them.
+bool IsButtonMessage(const StateButton& anyButton, const uint8_t* bytes, uint32_t length) {
+    return bytes != nullptr && length >= 1 && bytes[0] == anyButton.midi.status;
+}
+
 } // namespace
 
 void ButtonBank::LookUpPunchIn() {
@@ -33,6 +39,8 @@ bool ButtonBank::Dispatch(const uint8_t* bytes, uint32_t length) {
     }
     if (encoderModes.Dispatch(bytes, length))
         return true;
+    if (!IsButtonMessage(shift, bytes, length))
+        return false;
 
     // The track-state buttons act on presses only; their releases go on down the list.
     const TrackStateBinding trackStates[] = {{trackState16, HostParam::TrackState16},

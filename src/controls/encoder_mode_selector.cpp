@@ -10,12 +10,22 @@ EncoderModeSelector::EncoderModeSelector()
                                     {Note::Mode4, true}} {}
 
 void EncoderModeSelector::Refresh(bool force) {
+    // Every message that reaches the button bank comes here. A button whose state and blinking
+    // stay as they were gets its one unforced LED update from SetState; a second update would
+    // find nothing to do, so only the buttons that changed, or a forced refresh, get it.
+    bool settled[kButtonCount];
     for (int k = 0; k < kButtonCount; ++k) {
-        modeButtons[k].SetState(mode == 2 * k || mode == 2 * k + 1);
-        modeButtons[k].SetBlink(mode == 2 * k + 1);
+        StateButton& button = modeButtons[k];
+        const bool on = mode == 2 * k || mode == 2 * k + 1;
+        const bool blinking = mode == 2 * k + 1;
+        settled[k] = !force && on == button.GetState() && blinking == button.blink;
+        button.SetState(on);
+        button.SetBlink(blinking);
     }
-    for (StateButton& button : modeButtons)
-        button.UpdateLed(force);
+    for (int k = 0; k < kButtonCount; ++k) {
+        if (!settled[k])
+            modeButtons[k].UpdateLed(force);
+    }
 }
 
 void EncoderModeSelector::AllLedsOff() {

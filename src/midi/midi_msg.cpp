@@ -13,23 +13,27 @@ void CShortMsg::Send() {
         device->SendShort(word);
 }
 
-CLongMsg::CLongMsg(const BYTE* bytes, int32_t byteCount) : buffer(nullptr), length(0) {
+CLongMsg::CLongMsg(const BYTE* bytes, int32_t byteCount)
+    : buffer(inlineBytes), length(0), inlineBytes() {
     Assign(bytes, byteCount);
 }
 
 CLongMsg::~CLongMsg() {
-    delete[] buffer;
+    if (buffer != inlineBytes)
+        delete[] buffer;
 }
 
 void CLongMsg::Assign(const BYTE* bytes, int32_t byteCount) {
-    delete[] buffer;
-    buffer = nullptr;
-    length = 0;
     // No source means nothing to copy: the message is empty rather than uninitialised.
     const size_t size = bytes != nullptr && byteCount > 0 ? static_cast<size_t>(byteCount) : 0;
-    buffer = new BYTE[size > 0 ? size : 1];
+    // The new storage is filled before the old one goes, as the bytes may lie in either.
+    BYTE* storage = size > kInlineBytes ? new BYTE[size] : inlineBytes;
+    if (size > 0)
+        std::memmove(storage, bytes, size);
+    if (buffer != inlineBytes)
+        delete[] buffer;
+    buffer = storage;
     length = static_cast<int32_t>(size);
-    std::memcpy(buffer, bytes != nullptr ? bytes : buffer, size);
 }
 
 void CLongMsg::Send() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/platform.h"
@@ -59,12 +60,17 @@ private:
 
 class CLongMsg : public CMIDIMsg {
 public:
+    // Messages up to this size (a display line, the initialisation message) are kept inside
+    // the object, so that building one on the stack needs no heap memory.
+    static constexpr size_t kInlineBytes = 32;
+
     CLongMsg(const BYTE* bytes, int32_t byteCount);
     ~CLongMsg() override;
     CLongMsg(const CLongMsg&) = delete;
     CLongMsg& operator=(const CLongMsg&) = delete;
 
-    // Replaces the message with a copy of the bytes; raises std::bad_alloc without memory.
+    // Replaces the message with a copy of the bytes, which may be the message's own; raises
+    // std::bad_alloc without memory and then leaves the message as it was.
     void Assign(const BYTE* bytes, int32_t byteCount);
 
     void Send() override;
@@ -72,8 +78,9 @@ public:
     const BYTE* Bytes() const override { return buffer; }
 
 private:
-    BYTE* buffer;
+    BYTE* buffer; // inlineBytes, or a heap copy of a longer message
     int32_t length;
+    BYTE inlineBytes[kInlineBytes];
 };
 
 } // namespace midi

@@ -15,10 +15,7 @@ namespace {
 using CloseTest = ControllerFixture;
 
 std::vector<uint8_t> BlankLine(uint8_t position) {
-    std::vector<uint8_t> bytes = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x00, position};
-    bytes.insert(bytes.end(), 16, ' ');
-    bytes.push_back(0xF7);
-    return bytes;
+    return DisplayLineMessage(position, std::string(16, ' '));
 }
 
 // Every note with an LED, in the order the bank darkens them.

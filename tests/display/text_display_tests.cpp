@@ -10,6 +10,7 @@
 #include "controls/bound_output.h"
 #include "display/text_display.h"
 #include "support/case_name.h"
+#include "support/virtual_surface.h"
 
 namespace {
 
@@ -20,18 +21,11 @@ const std::string kGreeting1 = "   Welcome to   ";
 const std::string kGreeting2 = "   Korvane      ";
 constexpr int kGreetingHold = 40;
 
-// The message that shows `text` (16 bytes) on a line: position 0x00 for line 1, 0x10 for 2.
-Message LineMessage(uint8_t position, const std::string& text) {
-    Message bytes = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x00, position};
-    bytes.insert(bytes.end(), text.begin(), text.end());
-    bytes.push_back(0xF7);
-    return bytes;
-}
 Message Line1(const std::string& text) {
-    return LineMessage(0x00, text);
+    return DisplayLineMessage(0x00, text);
 }
 Message Line2(const std::string& text) {
-    return LineMessage(0x10, text);
+    return DisplayLineMessage(0x10, text);
 }
 
 // 16 columns: the text and blanks after it.
@@ -195,8 +189,8 @@ TEST_F(TextDisplayTest, ALineTravelsAsTwentyFourBytes) {
     SendLine(7, Padded("seven").c_str());
     const Message level = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x00, 0x00, 'L',  'e',  'v',  'e',  'l',
                            0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0xF7};
-    EXPECT_EQ(Sent(),
-              (std::vector<Message>{level, Line2(glyphs), LineMessage(0x10, Padded("seven"))}));
+    EXPECT_EQ(Sent(), (std::vector<Message>{level, Line2(glyphs),
+                                            DisplayLineMessage(0x10, Padded("seven"))}));
 }
 
 TEST_F(TextDisplayTest, ClearBlanksTheSurfaceAndTheNextFlushRestoresWhatIsNotBlank) {

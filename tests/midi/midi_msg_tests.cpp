@@ -98,4 +98,51 @@ TEST(SendTest, BoundDeviceCarriesBothKindsAndTheBindingEndsWithTheDevice) {
     EXPECT_EQ(received[1].bytes, (std::vector<uint8_t>{0xF0, 0x01, 0xF7}));
 }
 
+// Sizes on both sides of the inline storage: a display line, the largest inline message, the
+// smallest one that needs the heap and a long one.
+class LongMessageSizeTest : public ::testing::TestWithParam<size_t> {
+protected:
+    static std::vector<BYTE> Pattern(size_t size, BYTE first) {
+        std::vector<BYTE> bytes(size);
+        for (size_t i = 0; i < size; ++i)
+            bytes[i] = static_cast<BYTE>(first + i);
+        return bytes;
+    }
+    static std::vector<BYTE> Contents(const midi::CLongMsg& message) {
+        return std::vector<BYTE>(message.Bytes(), message.Bytes() + message.ByteCount());
+    }
+};
+
+TEST_P(LongMessageSizeTest, KeepsItsOwnCopyOfEverySize) {
+    std::vector<BYTE> source = Pattern(GetParam(), 1);
+    const std::vector<BYTE> expected = source;
+    midi::CLongMsg message(source.data(), static_cast<int32_t>(source.size()));
+    source.assign(source.size(), 0);
+    EXPECT_EQ(Contents(message), expected);
+}
+
+TEST_P(LongMessageSizeTest, AssignFromItsOwnBytesKeepsThem) {
+    const std::vector<BYTE> expected = Pattern(GetParam(), 7);
+    midi::CLongMsg message(expected.data(), static_cast<int32_t>(expected.size()));
+    message.Assign(message.Bytes(), static_cast<int32_t>(message.ByteCount()));
+    EXPECT_EQ(Contents(message), expected);
+    // A tail of its own bytes, which may move from the heap into the object.
+    message.Assign(message.Bytes() + 1, static_cast<int32_t>(message.ByteCount() - 1));
+    EXPECT_EQ(Contents(message), std::vector<BYTE>(expected.begin() + 1, expected.end()));
+}
+
+TEST_P(LongMessageSizeTest, AssignReplacesAMessageOfAnyOtherSize) {
+    const std::vector<BYTE> expected = Pattern(GetParam(), 3);
+    for (size_t previous : {size_t{2}, size_t{33}, size_t{300}}) {
+        const std::vector<BYTE> before = Pattern(previous, 100);
+        midi::CLongMsg message(before.data(), static_cast<int32_t>(before.size()));
+        message.Assign(expected.data(), static_cast<int32_t>(expected.size()));
+        EXPECT_EQ(Contents(message), expected) << "after a message of " << previous;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, LongMessageSizeTest,
+                         ::testing::Values(size_t{24}, midi::CLongMsg::kInlineBytes,
+                                           midi::CLongMsg::kInlineBytes + 1, size_t{1000}));
+
 } // namespace

@@ -1,5 +1,7 @@
 #include "support/virtual_surface.h"
 
+#include <algorithm>
+#include <iterator>
 #include <stdexcept>
 
 namespace {
@@ -76,4 +78,13 @@ void VirtualSurface::ClearReceived() {
 void VirtualSurface::Unplug() {
     StandinBusRemovePort(inputPort);
     StandinBusRemovePort(outputPort);
+}
+
+std::vector<uint8_t> DisplayLineMessage(uint8_t position, const std::string& text) {
+    const uint8_t header[] = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x00, position};
+    std::vector<uint8_t> bytes(std::begin(header), std::end(header));
+    bytes.resize(bytes.size() + text.size() + 1);
+    std::copy(text.begin(), text.end(), bytes.begin() + std::size(header));
+    bytes.back() = 0xF7;
+    return bytes;
 }

@@ -19,6 +19,9 @@ DWORD ShortWord(uint8_t status, uint8_t data1, uint8_t data2);
 inline DWORD NoteOn(uint8_t note, uint8_t velocity) {
     return ShortWord(0x90, note, velocity);
 }
+// The display message that shows `text` (16 characters) at `position`: 0x00 for line 1, 0x10
+// for line 2.
+std::vector<uint8_t> DisplayLineMessage(uint8_t position, const std::string& text);
 
 class VirtualSurface {
 public:

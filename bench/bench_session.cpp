@@ -1,0 +1,106 @@
+#include "bench_session.h"
+
+#include <atomic>
+#include <stdexcept>
+
+#include "bench_host.h"
+#include "host/host_interface.h"
+#include "midi/midi_msg.h"
+#include "platform/standin/far_side.h"
+#include "platform/standin/midi_bus.h"
+
+namespace {
+
+constexpr DWORD kStartTime = 1000000;
+// The display shows its greeting for this many slow refreshes, and one more shows the page.
+constexpr int kGreetingRefreshes = 42;
+constexpr int kTicksPerSlowRefresh = 3;
+constexpr DWORD kIdleWaitMs = 10000;
+
+std::atomic<uint64_t> sentMessages{0};
+std::atomic<uint64_t> sentLong{0};
+std::atomic<uint64_t> sentBytes{0};
+
+void Add(std::atomic<uint64_t>& counter, uint64_t amount) {
+    counter.store(counter.load(std::memory_order_relaxed) + amount, std::memory_order_relaxed);
+}
+
+// Every send comes from one thread at a time (the controller's lock serialises them).
+void CountOutput(int, DWORD, const BYTE* bytes, DWORD length, void*) {
+    constexpr uint64_t kShortMessageBytes = 3;
+    Add(sentMessages, 1);
+    Add(sentLong, bytes == nullptr ? 0 : 1);
+    Add(sentBytes, bytes == nullptr ? kShortMessageBytes : length);
+}
+
+void PumpMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+}
+
+} // namespace
+
+DWORD NoteOn(uint8_t note, uint8_t velocity) {
+    return midi::CShortMsg::Pack(0x90, 0, note, velocity);
+}
+
+DWORD ControlChange(uint8_t controller, uint8_t value) {
+    return midi::CShortMsg::Pack(0xB0, 0, controller, value);
+}
+
+DWORD PitchBend(uint8_t channel, int position) {
+    return midi::CShortMsg::Pack(0xE0, channel & 0x0Fu, static_cast<unsigned>(position & 7) << 4,
+                                 static_cast<unsigned>(position >> 3) & 0x7Fu);
+}
+
+BenchSession::BenchSession() {
+    StandinBusReset();
+    StandinRegistryUseMemory();
+    StandinRegistryClear();
+    StandinUseTestClock(kStartTime);
+    bench_host::Reset();
+    inputPort = StandinBusAddPort(STANDIN_BUS_INPUT, kSurfaceName);
+    outputPort = StandinBusAddPort(STANDIN_BUS_OUTPUT, kSurfaceName);
+    StandinBusSetOutputSink(&CountOutput, nullptr);
+    HostCallbackTable table = bench_host::Table();
+    if (OpenController(&table) != 1 || theController == nullptr ||
+        !theController->midiOut.IsPortOpen())
+        throw std::runtime_error("the controller did not open on the virtual bus");
+    for (int refresh = 0; refresh < kGreetingRefreshes; ++refresh)
+        SlowRefresh();
+    WaitIdle();
+}
+
+BenchSession::~BenchSession() {
+    CloseController();
+    StandinBusSetOutputSink(nullptr, nullptr);
+    StandinBusRemovePort(inputPort);
+    StandinBusRemovePort(outputPort);
+    StandinBusWaitIdle(kIdleWaitMs);
+    StandinUseRealClock();
+}
+
+void BenchSession::Advance(DWORD milliseconds) {
+    StandinAdvanceClock(milliseconds);
+    PumpMessages();
+}
+
+void BenchSession::SlowRefresh() {
+    for (int tick = 0; tick < kTicksPerSlowRefresh; ++tick)
+        Advance(kRefreshPeriodMs);
+}
+
+void BenchSession::Inject(DWORD word) {
+    StandinBusInject(inputPort, word);
+}
+
+void BenchSession::WaitIdle() {
+    if (StandinBusWaitIdle(kIdleWaitMs) == 0)
+        throw std::runtime_error("the MIDI bus did not become idle");
+}
+
+OutputCounts BenchSession::Sent() {
+    return {sentMessages.load(std::memory_order_relaxed), sentLong.load(std::memory_order_relaxed),
+            sentBytes.load(std::memory_order_relaxed)};
+}

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds the optimised preset and runs the benchmarks: Google Benchmark's output, then a
+# summary table (median and p99 per operation, allocations, Host calls, bytes sent to the
+# surface, and whether each meets its target).
+# Usage: tools/run-benchmarks.sh [Google Benchmark flags, e.g. --benchmark_filter=OnShortMsg]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+tools/install-dependencies
+cmake --preset linux-release >/dev/null
+cmake --build --preset linux-release --target korvane_bench -j "$(nproc)"
+exec build/linux-release/bench/korvane_bench "$@"
