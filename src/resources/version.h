@@ -7,6 +7,6 @@
 #define KORVANE_VERSION_MINOR 0
 #define KORVANE_VERSION_PATCH 0
 #define KORVANE_VERSION_TEXT "1.0.0"
-#define KORVANE_WEB_ADDRESS "https://korvane.example.org"
+#define KORVANE_WEB_ADDRESS "korvane.example.org"
 
 #endif

@@ -49,7 +49,7 @@ TEST_F(TracksTest, TrackModeIsModeZeroOrShiftLatched) {
         int mode;
         bool shift;
         bool trackMode;
-    } cases[] = {{0, false, true}, {0, true, true},  {4, false, false},
+    } cases[] = {{0, false, true}, {0, true, true},   {4, false, false},
                  {4, true, true},  {5, false, false}, {5, true, true}};
     for (const auto& c : cases) {
         buttons.encoderModes.mode = c.mode;

@@ -1,14 +1,6 @@
+// What a capture keeps; how it is hooked to the debugger output is the platform's part
+// (debug_capture_standin.cpp here, tests/windows/debug_capture_windows.cpp on Windows).
 #include "support/debug_capture.h"
-
-#include "platform/standin/far_side.h"
-
-DebugCapture::DebugCapture() {
-    StandinSetDebugSink(&DebugCapture::Sink, this);
-}
-
-DebugCapture::~DebugCapture() {
-    StandinSetDebugSink(nullptr, nullptr);
-}
 
 void DebugCapture::Sink(const char* text, void* context) {
     auto* capture = static_cast<DebugCapture*>(context);

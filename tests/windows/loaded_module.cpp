@@ -26,18 +26,41 @@ bool LoadedModule::Complete() const {
            Close != nullptr;
 }
 
+namespace {
+// How long the loop sleeps when no message is waiting: short against a 120 ms timer.
+constexpr DWORD kIdleWaitMs = 10;
+
+// Dispatches every waiting message; returns how many were WM_TIMER.
+int DispatchWaitingMessages() {
+    int timerMessages = 0;
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_TIMER)
+            ++timerMessages;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return timerMessages;
+}
+} // namespace
+
 int PumpMessagesFor(DWORD milliseconds) {
     int timerMessages = 0;
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < milliseconds) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_TIMER)
-                ++timerMessages;
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        timerMessages += DispatchWaitingMessages();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, kIdleWaitMs, QS_ALLINPUT);
     }
     return timerMessages;
+}
+
+bool PumpMessagesUntil(const std::function<bool()>& done, DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start >= milliseconds)
+            return false;
+        DispatchWaitingMessages();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, kIdleWaitMs, QS_ALLINPUT);
+    }
+    return true;
 }

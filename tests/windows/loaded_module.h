@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "host/host_bridge.h"
 
@@ -36,3 +37,6 @@ struct LoadedModule {
 // Pumps this thread's messages for `milliseconds` of real time and returns how many WM_TIMER
 // messages it dispatched.
 int PumpMessagesFor(DWORD milliseconds);
+// Pumps this thread's messages until `done` holds, at most `milliseconds` of real time;
+// returns whether it came to hold.
+bool PumpMessagesUntil(const std::function<bool()>& done, DWORD milliseconds);

@@ -57,7 +57,9 @@ struct OutHandle {
     MidiOutProc callback;
     DWORD_PTR instance;
     int busy = 0;
-    std::set<MIDIHDR*> prepared;
+    // Headers prepared now. A vector keeps its room, so that a steady stream of long messages
+    // costs the bus no heap memory of its own.
+    std::vector<MIDIHDR*> prepared;
 };
 
 struct Completion {
@@ -399,7 +401,9 @@ public:
             if (header->lpData == nullptr || header->dwBufferLength == 0)
                 return MMSYSERR_INVALPARAM;
             header->dwFlags |= MHDR_PREPARED;
-            handle->prepared.insert(header);
+            if (std::find(handle->prepared.begin(), handle->prepared.end(), header) ==
+                handle->prepared.end())
+                handle->prepared.push_back(header);
             return MMSYSERR_NOERROR;
         }
         if ((header->dwFlags & MHDR_INQUEUE) != 0) {
@@ -407,7 +411,9 @@ public:
             return MIDIERR_STILLPLAYING;
         }
         header->dwFlags &= ~static_cast<DWORD>(MHDR_PREPARED);
-        handle->prepared.erase(header);
+        handle->prepared.erase(
+            std::remove(handle->prepared.begin(), handle->prepared.end(), header),
+            handle->prepared.end());
         return MMSYSERR_NOERROR;
     }
 
@@ -705,8 +711,15 @@ private:
     std::thread completion;
 };
 
+// One bus per process. Built as winmm.dll it is never destroyed: when a Windows process exits,
+// its other threads are ended before the DLL is unloaded, and joining the bus's threads there
+// would wait forever.
 Bus& TheBus() {
+#ifdef _WIN32
+    static Bus& bus = *new Bus;
+#else
     static Bus bus;
+#endif
     return bus;
 }
 

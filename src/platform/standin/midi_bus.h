@@ -12,7 +12,11 @@
 // then MOM_DONE), in the order they were sent.
 #pragma once
 
+#ifdef _WIN32
+#include "platform/standin/winmm_dll.h"
+#else
 #include "platform/standin/windows_api.h"
+#endif
 
 #ifdef __cplusplus
 extern "C" {
@@ -21,7 +25,7 @@ extern "C" {
 #define STANDIN_BUS_INPUT 0
 #define STANDIN_BUS_OUTPUT 1
 
-// ---- Ports -------------------------------------------------------------------------------------
+// ---- Ports --------------------------------------------------------------------------------------
 
 // Plugs in a port of the given direction; `name` (cut to 31 characters) is what its capability
 // record reports. Returns the port's number for the calls below, which stays the same while the
@@ -35,7 +39,7 @@ STANDIN_API void StandinBusRemovePort(int port);
 // cleared.
 STANDIN_API void StandinBusReset(void);
 
-// ---- Input: the far side plays the surface -------------------------------------------------------
+// ---- Input: the far side plays the surface ------------------------------------------------------
 
 // Queues a short message word (status in bits 0-7, data1 in 8-15, data2 in 16-23) for the
 // module's input port; the delivery thread hands it over as MIM_DATA, in injection order, only
@@ -56,7 +60,7 @@ typedef void (*StandinBusOutputSink)(int port, DWORD word, const BYTE* bytes, DW
                                      void* context);
 STANDIN_API void StandinBusSetOutputSink(StandinBusOutputSink sink, void* context);
 
-// ---- Long-message completion -------------------------------------------------------------------
+// ---- Long-message completion --------------------------------------------------------------------
 
 // How long a long buffer takes to be sent, in milliseconds of real time (0, the default: as
 // soon as the completion thread gets to it).
@@ -88,7 +92,7 @@ STANDIN_API void StandinBusFailNext(StandinBusOperation operation, MMRESULT resu
 // the platform's; null goes back to the platform's text.
 STANDIN_API void StandinBusSetErrorText(MMRESULT result, const char* text);
 
-// ---- Counters ------------------------------------------------------------------------------------
+// ---- Counters -----------------------------------------------------------------------------------
 
 typedef struct StandinBusCounters {
     DWORD delivered;       // MIM_DATA notifications handed to callbacks
