@@ -14,7 +14,8 @@ constexpr double kDefaultBlinkInterval = 400.0;
 
 // Brings the LED on `led` up to date with `state`. A steady LED is lit on the first update
 // after its state goes on; a forced update resends it as it is. A blinking LED flips at the
-// first update after each interval, forced or not.
+// first update after each interval, forced or not. An LED whose last send the port refused
+// catches up at the next update (a blinking one at its next flip).
 void UpdateLedFor(MidiNote& led, bool state, bool blink, double blinkInterval,
                   TickStamp& lastToggle, bool force);
 

@@ -72,7 +72,8 @@ bool MidiPitchBend::Match(const uint8_t* bytes, uint32_t length) {
 void MidiPitchBend::Send(bool force) {
     if (value == sentValue && !force)
         return;
-    midi::CShortMsg message(status, 0, (value & 7) << 4, (value >> 3) & 0x7F);
+    midi::CShortMsg message(status, 0, static_cast<unsigned>((value & 7) << 4),
+                            static_cast<unsigned>((value >> 3) & 0x7F));
     message.Send();
     MarkSent();
 }

@@ -1,0 +1,415 @@
+// The fuzz target: one input is one session of an open controller on the virtual bus. Its
+// bytes are a sequence of operations: surface messages (handed to the controller on this
+// thread, for determinism, or through the bus), Host notifications, timer ticks on a test
+// clock that jumps where the input says, hostile Host values and command lists, settings in
+// the registry, the settings dialog, bus failures, unplugging and reopening.
+//
+// Besides the sanitizers it checks what must hold whatever the input: every message the
+// surface receives is well formed (a display line is 24 bytes of 7-bit text), the MIDI API is
+// never misused, nothing stays open after the close, and no boundary reports a failure unless
+// the input made the bus fail.
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+
+#include "controller/korvane.h"
+#include "controls/key_assignments.h"
+#include "display/display_pages.h"
+#include "display/text_display.h"
+#include "fuzz_host.h"
+#include "fuzz_input.h"
+#include "fuzz_target.h"
+#include "host/host_interface.h"
+#include "platform/standin/dialog_user.h"
+#include "platform/standin/far_side.h"
+#include "platform/standin/midi_bus.h"
+
+namespace {
+
+constexpr size_t kMaxOperations = 4000;
+constexpr DWORD kBusIdleWaitMs = 5000;
+constexpr size_t kDisplayLineBytes = 24;
+constexpr size_t kDisplayTextAt = 7;
+constexpr BYTE kDisplayHeader[] = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x00};
+constexpr BYTE kInitMessage[] = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x01, 0x00, 0xF7};
+constexpr int32_t kPastGreeting = std::numeric_limits<int32_t>::max() - 1;
+constexpr size_t kMaxStoredBytes = 300;
+constexpr int kListIdFirst = 1000;
+constexpr int kListIdSpan = 17;
+
+const char* const kOtherValueNames[] = {"", "f1", "Shift", "F1\\F2", "Footswitch "};
+
+// ---- What the surface receives ----------------------------------------------------------------
+
+void CheckShort(DWORD word) {
+    const bool statusOk = (word & 0x80u) != 0;
+    const bool dataOk = (word & 0x8080'0000u) == 0 && (word & 0x8000u) == 0;
+    if (!statusOk || !dataOk)
+        FuzzFinding("a malformed short message reached the surface", word);
+}
+
+void CheckLong(const BYTE* bytes, DWORD length) {
+    if (length == sizeof kInitMessage && std::memcmp(bytes, kInitMessage, length) == 0)
+        return;
+    if (length != kDisplayLineBytes)
+        FuzzFinding("a display message that is not 24 bytes", length);
+    if (std::memcmp(bytes, kDisplayHeader, sizeof kDisplayHeader) != 0)
+        FuzzFinding("a display message with a foreign header", bytes[5]);
+    if (bytes[sizeof kDisplayHeader] != 0x00 && bytes[sizeof kDisplayHeader] != 0x10)
+        FuzzFinding("a display message for no line", bytes[sizeof kDisplayHeader]);
+    for (size_t at = kDisplayTextAt; at + 1 < kDisplayLineBytes; ++at)
+        if (bytes[at] >= 0x80)
+            FuzzFinding("a display character outside 7 bits", bytes[at]);
+    if (bytes[kDisplayLineBytes - 1] != 0xF7)
+        FuzzFinding("a display message without its end", bytes[kDisplayLineBytes - 1]);
+}
+
+void SurfaceSink(int, DWORD word, const BYTE* bytes, DWORD length, void*) {
+    if (bytes == nullptr)
+        CheckShort(word);
+    else
+        CheckLong(bytes, length);
+}
+
+// ---- The session -------------------------------------------------------------------------------
+
+class Session {
+public:
+    Session(const uint8_t* data, size_t size) : input(data, size) {}
+
+    void Run() {
+        Begin();
+        for (size_t operation = 0; operation < kMaxOperations && !input.Empty(); ++operation)
+            Step(input.Byte());
+        End();
+    }
+
+private:
+    enum Operation : uint8_t {
+        SurfaceWord,
+        SurfaceControl,
+        SurfaceThroughBus,
+        Notify,
+        Tick,
+        HostInt,
+        HostDouble,
+        HostName,
+        HostCommand,
+        HostCommandCount,
+        Reentrant,
+        StoredSetting,
+        Configure,
+        BusFailure,
+        Unplug,
+        Replug,
+        Reopen,
+        Close,
+        Query,
+        OperationCount
+    };
+
+    void Begin() {
+        StandinBusReset();
+        StandinRegistryUseMemory();
+        StandinRegistryClear();
+        StandinUseTestClock(input.Word32());
+        StandinSetDebugSink(&Session::DebugSink, this);
+        StandinSetDialogUser(&Session::DialogUser, this);
+        StandinBusSetOutputSink(&SurfaceSink, nullptr);
+        FuzzHost::Instance().Reset();
+        resetPressCount = 0;
+        AddPorts();
+        skipGreeting = (input.Byte() & 1) != 0;
+        Open();
+    }
+
+    void End() {
+        CloseController();
+        if (StandinBusWaitIdle(kBusIdleWaitMs) == 0)
+            FuzzFinding("the bus did not become idle after the close", 0);
+        StandinBusCounters counters = {};
+        StandinBusGetCounters(&counters);
+        if (counters.misuse != 0) {
+            char text[256];
+            StandinBusLastMisuse(text, sizeof text);
+            std::fprintf(stderr, "misuse: %s\n", text);
+            FuzzFinding("the MIDI API was misused", counters.misuse);
+        }
+        if (counters.openInputs + counters.openOutputs + counters.preparedHeaders != 0)
+            FuzzFinding("ports or buffers left open after the close",
+                        counters.openInputs + counters.openOutputs + counters.preparedHeaders);
+        if (failures != 0 && !faultsInjected) {
+            std::fprintf(stderr, "%s", firstFailure.c_str());
+            FuzzFinding("a boundary reported a failure the input never caused", failures);
+        }
+        StandinSetDialogUser(nullptr, nullptr);
+        StandinSetDebugSink(nullptr, nullptr);
+        StandinBusReset();
+        StandinUseRealClock();
+    }
+
+    void Step(uint8_t operation) {
+        switch (operation % OperationCount) {
+        case SurfaceWord:
+            Deliver(input.Word32());
+            break;
+        case SurfaceControl:
+            Deliver(ControlMessage());
+            break;
+        case SurfaceThroughBus:
+            StandinBusInject(inputPort, ControlMessage());
+            StandinBusWaitIdle(kBusIdleWaitMs);
+            break;
+        case Notify:
+            NotifyHostChange();
+            break;
+        case Tick:
+            AdvanceClock();
+            break;
+        case HostInt:
+            SetHostInt();
+            break;
+        case HostDouble:
+            SetHostDouble();
+            break;
+        case HostName:
+            SetHostName();
+            break;
+        case HostCommand:
+            SetHostCommand();
+            break;
+        case HostCommandCount:
+            SetHostCommandCount();
+            break;
+        case Reentrant:
+            FuzzHost::Instance().SetReentrant((input.Byte() & 1) != 0);
+            break;
+        case StoredSetting:
+            StoreSetting();
+            break;
+        case Configure:
+            ConfigureSettings();
+            break;
+        case BusFailure:
+            FailNext();
+            break;
+        case Unplug:
+            RemovePorts();
+            break;
+        case Replug:
+            if (inputPort == 0)
+                AddPorts();
+            break;
+        case Reopen:
+            CloseController();
+            Open();
+            break;
+        case Close:
+            CloseController();
+            break;
+        default:
+            QueryIdentity();
+            break;
+        }
+    }
+
+    // ---- The surface ----
+
+    void Deliver(DWORD word) {
+        if (theController != nullptr)
+            theController->OnShortMsg(word, 0);
+    }
+
+    // A message of a kind the surface sends: note-on, controller or pitch bend, on a channel
+    // the surface uses or any other.
+    DWORD ControlMessage() {
+        static constexpr BYTE kStatuses[] = {0x90, 0x90, 0xB0, 0xE0, 0xE9, 0x99, 0x80, 0xD0};
+        const BYTE status = input.Pick(kStatuses);
+        const BYTE data1 = input.Byte() & 0x7F;
+        const uint8_t velocity = input.Byte();
+        const BYTE data2 = velocity >= 0x80 ? (velocity & 1 ? 127 : 0) : velocity;
+        return static_cast<DWORD>(status | data1 << 8 | data2 << 16);
+    }
+
+    void AddPorts() {
+        inputPort = StandinBusAddPort(STANDIN_BUS_INPUT, "Korvane");
+        outputPort = StandinBusAddPort(STANDIN_BUS_OUTPUT, "Korvane");
+    }
+
+    void RemovePorts() {
+        if (inputPort == 0)
+            return;
+        StandinBusRemovePort(inputPort);
+        StandinBusRemovePort(outputPort);
+        inputPort = outputPort = 0;
+        faultsInjected = true; // every send now fails, as the boundaries say
+    }
+
+    void FailNext() {
+        static constexpr MMRESULT kResults[] = {MMSYSERR_NODRIVER,    MMSYSERR_NOMEM,
+                                                MMSYSERR_INVALHANDLE, MIDIERR_STILLPLAYING,
+                                                MMSYSERR_ALLOCATED,   0xFFFF};
+        const auto operation =
+            static_cast<StandinBusOperation>(input.Byte() % STANDIN_BUS_OPERATION_COUNT);
+        StandinBusFailNext(operation, input.Pick(kResults));
+        faultsInjected = true;
+    }
+
+    // ---- The Host ----
+
+    void Open() {
+        HostCallbackTable table = FuzzHost::Instance().Table();
+        OpenController(&table);
+        if (skipGreeting && theController != nullptr) {
+            // Straight to the composed pages, instead of forty refreshes of greeting.
+            greetingPending = false;
+            theController->display.flushCount = kPastGreeting;
+        }
+    }
+
+    void NotifyHostChange() {
+        const int32_t code = input.Byte() % (HostParam::Name + 4);
+        const int32_t first = FuzzHost::PickTrack(input);
+        const int32_t second = FuzzHost::PickInt(input);
+        UpdateController(code, first, second, FuzzHost::PickInt(input));
+    }
+
+    void AdvanceClock() {
+        static constexpr DWORD kSteps[] = {kRefreshPeriodMs, kRefreshPeriodMs, 0, 1, 299, 301, 1000,
+                                           0x7FFFFFFF,       0xFFFFFFFF};
+        const uint8_t choice = input.Byte();
+        const DWORD step =
+            choice < 0xF0 ? kSteps[choice % (sizeof kSteps / sizeof kSteps[0])] : input.Word32();
+        StandinAdvanceClock(step);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+    }
+
+    void SetHostInt() {
+        static constexpr int32_t kIds[] = {HostParam::TrackState16, HostParam::Solo,
+                                           HostParam::TrackState20, HostParam::Pan};
+        const int32_t id = input.Pick(kIds);
+        const int32_t track = FuzzHost::PickTrack(input);
+        FuzzHost::Instance().SetInt(id, track, FuzzHost::PickInt(input));
+    }
+
+    void SetHostDouble() {
+        const int32_t id =
+            input.Byte() % 2 == 0 ? HostParam::Level : HostParam::EqGain + input.Byte() % 9;
+        const int32_t track = FuzzHost::PickTrack(input);
+        FuzzHost::Instance().SetDouble(id, track, FuzzHost::PickDouble(input));
+    }
+
+    void SetHostName() {
+        const int32_t track = FuzzHost::PickTrack(input);
+        std::array<char, kHostNameSize> name = {};
+        const size_t length = input.Byte() % (kHostNameSize + 1);
+        input.Take(name.data(), length);
+        if (length == kHostNameSize && input.Byte() & 1)
+            std::memset(name.data(), input.Byte(), name.size()); // 100 bytes, no terminator
+        FuzzHost::Instance().SetName(track, name);
+    }
+
+    void SetHostCommand() {
+        const size_t index = input.Byte() % FuzzHost::kMaxCommands;
+        std::array<char, FuzzHost::kCommandNameSize> name = {};
+        const size_t length = input.Byte() % (name.size() + 1);
+        input.Take(name.data(), length);
+        if (length == name.size() && input.Byte() & 1)
+            std::memset(name.data(), 'x', name.size()); // 128 bytes, no terminator
+        FuzzHost::Instance().SetCommand(index, name, FuzzHost::PickInt(input));
+    }
+
+    void SetHostCommandCount() {
+        // Within a few hundred: a Host claiming billions would be enumerated for as long.
+        const int32_t count = static_cast<int16_t>(input.Word16()) % 300;
+        FuzzHost::Instance().SetCommandCount(count);
+    }
+
+    void QueryIdentity() {
+        unsigned char record[sizeof(ControllerInfo) + 8];
+        std::memset(record, 0xA5, sizeof record);
+        QueryController(record);
+        for (size_t at = sizeof(ControllerInfo); at < sizeof record; ++at)
+            if (record[at] != 0xA5)
+                FuzzFinding("QueryController wrote past the identity record", int(at));
+    }
+
+    // ---- Settings ----
+
+    void StoreSetting() {
+        HKEY key = nullptr;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Quenmoor\\KorvaneHost", 0, nullptr,
+                            REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                            nullptr) != ERROR_SUCCESS)
+            return;
+        const uint8_t which = input.Byte();
+        const char* valueName =
+            which < kKeyAssignmentCount
+                ? theKeyAssignments[which].valueName
+                : kOtherValueNames[which % (sizeof kOtherValueNames / sizeof kOtherValueNames[0])];
+        static constexpr DWORD kTypes[] = {REG_SZ,     REG_SZ,    REG_SZ,   REG_EXPAND_SZ,
+                                           REG_BINARY, REG_DWORD, REG_NONE, 0xFFFFFFFF};
+        const DWORD type = input.Pick(kTypes);
+        BYTE bytes[kMaxStoredBytes];
+        const size_t size = input.Word16() % (kMaxStoredBytes + 1);
+        input.Take(bytes, size);
+        RegSetValueExA(key, valueName, 0, type, bytes, static_cast<DWORD>(size));
+        RegCloseKey(key);
+        if (theController != nullptr && input.Byte() & 1)
+            theController->settings.Load();
+    }
+
+    void ConfigureSettings() {
+        const HostCallbackTable table = FuzzHost::Instance().Table();
+        ConfigureController(nullptr, nullptr, table.CommandCount, table.EnumCommand);
+    }
+
+    // The user in front of the settings dialog: picks entries, types names, presses a button.
+    static void DialogUser(HWND dialog, void* context) {
+        FuzzInput& input = static_cast<Session*>(context)->input;
+        const int actions = input.Byte() % 8;
+        for (int action = 0; action < actions; ++action) {
+            const int list = kListIdFirst + input.Byte() % kListIdSpan;
+            if (input.Byte() & 1) {
+                StandinDialogSelect(dialog, list, static_cast<int8_t>(input.Byte()));
+            } else {
+                char text[160] = {};
+                input.Take(text, input.Byte() % (sizeof text - 1));
+                StandinDialogType(dialog, list, text);
+            }
+        }
+        StandinDialogPress(dialog, input.Byte() & 1 ? IDOK : IDCANCEL);
+    }
+
+    static void DebugSink(const char* text, void* context) {
+        auto* session = static_cast<Session*>(context);
+        // The boundaries' lines only: the dialog's listing of Host names may say anything.
+        static constexpr char kBoundaryPrefix[] = "Korvane: ";
+        if (std::strncmp(text, kBoundaryPrefix, sizeof kBoundaryPrefix - 1) != 0 ||
+            std::strstr(text, " failed: ") == nullptr)
+            return;
+        if (session->failures++ == 0)
+            session->firstFailure = text;
+    }
+
+    FuzzInput input;
+    int inputPort = 0;
+    int outputPort = 0;
+    bool skipGreeting = false;
+    bool faultsInjected = false;
+    int failures = 0;
+    std::string firstFailure;
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    Session session(data, size);
+    session.Run();
+    return 0;
+}

@@ -1,0 +1,265 @@
+// A surface that vanishes or refuses what the module sends, mid-session: every road into the
+// module (surface input, Host notifications, the timer, the close) reports the failure once and
+// carries on, the next gesture or tick works again when the port does, and the close completes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "controls/button_notes.h"
+#include "controls/led.h"
+#include "host/host_interface.h"
+#include "platform/standin/far_side.h"
+#include "platform/standin/midi_bus.h"
+#include "support/case_name.h"
+#include "support/controller_fixture.h"
+
+namespace {
+
+constexpr char kNoDriverText[] = "There is no driver installed on your system.";
+constexpr uint8_t kPitchBendStatus = 0xE0;
+constexpr char kTrackName[] = "Vocals";
+
+std::string FailureLine(const std::string& where) {
+    return "Korvane: " + where + " failed: " + kNoDriverText + "\n";
+}
+
+// The debugger lines that report a failure at a boundary.
+std::vector<std::string> FailureLines(const DebugCapture& debug) {
+    std::vector<std::string> lines;
+    for (const std::string& write : debug.Writes())
+        if (write.find(" failed: ") != std::string::npos)
+            lines.push_back(write);
+    return lines;
+}
+
+StandinBusCounters Counters() {
+    StandinBusCounters counters = {};
+    StandinBusGetCounters(&counters);
+    return counters;
+}
+
+bool HasShort(const std::vector<SurfaceMessage>& messages, DWORD word) {
+    return std::any_of(messages.begin(), messages.end(), [word](const SurfaceMessage& message) {
+        return !message.isLong && message.word == word;
+    });
+}
+
+bool HasLongWith(const std::vector<SurfaceMessage>& messages, const std::string& text) {
+    return std::any_of(messages.begin(), messages.end(), [&text](const SurfaceMessage& message) {
+        return message.isLong && std::search(message.bytes.begin(), message.bytes.end(),
+                                             text.begin(), text.end()) != message.bytes.end();
+    });
+}
+
+bool HasPitchBend(const std::vector<SurfaceMessage>& messages) {
+    return std::any_of(messages.begin(), messages.end(), [](const SurfaceMessage& message) {
+        return !message.isLong && (message.word & 0xFF) == kPitchBendStatus;
+    });
+}
+
+// Every send operation that a fault case or a hostile session can make fail.
+constexpr StandinBusOperation kSendOperations[] = {STANDIN_BUS_SEND_SHORT, STANDIN_BUS_SEND_LONG,
+                                                   STANDIN_BUS_PREPARE_OUTPUT};
+
+void FailEverySend(MMRESULT result) {
+    for (StandinBusOperation operation : kSendOperations)
+        StandinBusFailNext(operation, result);
+}
+
+// ---- One failing send on each road ---------------------------------------------------------
+
+struct SendFailure {
+    const char* name;
+    StandinBusOperation operation;
+    const char* boundary;                                   // the entry that reports it
+    void (*provoke)(ControllerFixture& test);               // meets the failing send
+    bool (*caughtUp)(const std::vector<SurfaceMessage>& m); // the surface shows it later
+};
+
+void PressPlayMode(ControllerFixture& test) {
+    test.Click(Note::PlayMode);
+}
+bool PlayModeLit(const std::vector<SurfaceMessage>& m) {
+    return HasShort(m, NoteOn(Note::PlayMode, kLedLit));
+}
+
+void HostStartsRecording(ControllerFixture&) {
+    UpdateController(HostParam::Record, 1, 0, 0);
+}
+bool RecordLit(const std::vector<SurfaceMessage>& m) {
+    return HasShort(m, NoteOn(Note::Record, kLedLit));
+}
+
+void HostRenamesTrack(ControllerFixture& test) {
+    test.host.SetName(0, kTrackName);
+    UpdateController(HostParam::Name, 0, 0, 0);
+}
+void TrackRenamedBeforeRefresh(ControllerFixture& test) {
+    test.host.SetName(0, kTrackName);
+    test.SlowRefresh();
+}
+bool NameShown(const std::vector<SurfaceMessage>& m) {
+    return HasLongWith(m, kTrackName);
+}
+
+void LevelChangedBeforeRefresh(ControllerFixture& test) {
+    test.host.SetDouble(HostParam::Level, 0, -10.0);
+    test.SlowRefresh();
+}
+
+const SendFailure kSendFailures[] = {
+    {"LedEchoOfAButton", STANDIN_BUS_SEND_SHORT, "handling surface input", PressPlayMode,
+     PlayModeLit},
+    {"LedOfAHostNotification", STANDIN_BUS_SEND_SHORT, "handling a Host notification",
+     HostStartsRecording, RecordLit},
+    {"DisplayOfAHostNotification", STANDIN_BUS_SEND_LONG, "handling a Host notification",
+     HostRenamesTrack, NameShown},
+    {"DisplayBufferRefused", STANDIN_BUS_PREPARE_OUTPUT, "handling a Host notification",
+     HostRenamesTrack, NameShown},
+    {"DisplayOfTheRefresh", STANDIN_BUS_SEND_LONG, "refresh timer", TrackRenamedBeforeRefresh,
+     NameShown},
+    {"MotorFaderOfTheRefresh", STANDIN_BUS_SEND_SHORT, "refresh timer", LevelChangedBeforeRefresh,
+     HasPitchBend},
+};
+
+void PrintTo(const SendFailure& fault, std::ostream* out) {
+    *out << fault.name;
+}
+
+class SendFailureTest : public ControllerFixture,
+                        public ::testing::WithParamInterface<SendFailure> {};
+
+TEST_P(SendFailureTest, IsReportedOnceAndTheSurfaceCatchesUpWhenThePortWorks) {
+    const SendFailure& fault = GetParam();
+    StandinBusFailNext(fault.operation, MMSYSERR_NODRIVER);
+    fault.provoke(*this);
+    EXPECT_EQ(FailureLines(debug), std::vector<std::string>{FailureLine(fault.boundary)});
+    EXPECT_FALSE(fault.caughtUp(surface->Received()));
+
+    ClearRecords();
+    SlowRefresh();
+    EXPECT_TRUE(fault.caughtUp(surface->Received()));
+    EXPECT_TRUE(FailureLines(debug).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Roads, SendFailureTest, ::testing::ValuesIn(kSendFailures), CaseName());
+
+// ---- A surface that refuses everything -------------------------------------------------------
+
+// The surface's LEDs, fader and display agree with what the controller last composed.
+void ExpectSurfaceInStep(Korvane& controller) {
+    ButtonBank& bank = controller.buttons;
+    std::vector<const MidiNote*> leds = {&bank.shift.midi,         &bank.trackState16.midi,
+                                         &bank.solo.midi,          &bank.trackState20.midi,
+                                         &bank.record.midi,        &bank.trackLeft.midi,
+                                         &bank.trackRight.midi,    &bank.playMode.midi,
+                                         &bank.faderFunction.midi, &bank.anySolo.midi};
+    for (const StateButton& key : bank.functionKeys)
+        leds.push_back(&key.midi);
+    for (const StateButton& button : bank.encoderModes.modeButtons)
+        leds.push_back(&button.midi);
+    for (const MidiNote* led : leds)
+        EXPECT_EQ(led->sentValue, led->outValue) << "LED " << int{led->note};
+    EXPECT_EQ(controller.pages.fader.sentValue, controller.pages.fader.value);
+    EXPECT_STREQ(controller.display.sentLine1, controller.display.line1);
+    EXPECT_STREQ(controller.display.sentLine2, controller.display.line2);
+}
+
+using RefusingSurfaceTest = ControllerFixture;
+
+TEST_F(RefusingSurfaceTest, GesturesStillReachTheHostAndNothingIsLostOnceSendsWork) {
+    // Every step meets failing sends: the surface's feedback is lost, the Host's actions not.
+    const std::vector<void (*)(ControllerFixture&)> steps = {
+        [](ControllerFixture& t) { t.Click(Note::PlayMode); },
+        [](ControllerFixture& t) { t.Click(Note::Stop); },
+        [](ControllerFixture& t) { t.Click(Note::Shift); },
+        [](ControllerFixture& t) { t.Click(Note::Shift); },
+        [](ControllerFixture& t) { t.Turn(16, 3); },
+        [](ControllerFixture& t) { t.Bend(0, 700); },
+        [](ControllerFixture& t) { t.Click(Note::Mode2); },
+        [](ControllerFixture&) { UpdateController(HostParam::Record, 1, 0, 0); },
+        [](ControllerFixture&) { UpdateController(HostParam::Solo, 0, 1, 0); },
+        [](ControllerFixture& t) { HostRenamesTrack(t); },
+        [](ControllerFixture& t) { LevelChangedBeforeRefresh(t); },
+        [](ControllerFixture& t) { t.Click(Note::TrackRight); },
+        [](ControllerFixture& t) { t.SlowRefresh(); },
+    };
+    host.SetInt(HostParam::Solo, 0, 1);
+    for (auto step : steps) {
+        FailEverySend(MMSYSERR_NODRIVER);
+        step(*this);
+    }
+    FailEverySend(MMSYSERR_NOERROR); // cancels the failures no step met
+    const std::vector<HostCall> sets = HostSets();
+    EXPECT_NE(std::find(sets.begin(), sets.end(), SetCall(HostParam::Stop, 1)), sets.end());
+    EXPECT_FALSE(FailureLines(debug).empty());
+
+    debug.Clear();
+    SlowRefresh();
+    SlowRefresh();
+    ExpectSurfaceInStep(Controller());
+    EXPECT_TRUE(FailureLines(debug).empty());
+}
+
+// ---- The surface unplugged -------------------------------------------------------------------
+
+using UnplugTest = ControllerFixture;
+
+TEST_F(UnplugTest, TheHostKeepsWorkingAndTheCloseCompletesAndFreesEverything) {
+    surface->Unplug();
+    HostStartsRecording(*this);
+    HostRenamesTrack(*this);
+    for (int refresh = 0; refresh < 5; ++refresh)
+        SlowRefresh();
+    surface->Inject(NoteOn(Note::Stop, 127)); // a press that can no longer arrive
+    VirtualSurface::WaitIdle();
+    EXPECT_GE(Counters().dropped, 1u);
+
+    const std::vector<std::string> lines = FailureLines(debug);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), FailureLine("handling a Host notification")),
+              lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), FailureLine("refresh timer")), lines.end());
+
+    // The Host's own calls still work: the settings dialog opens and closes.
+    ConfigureController(nullptr, nullptr, host.CommandCount(), &RecordingHost::EnumCommand);
+
+    CloseController();
+    EXPECT_EQ(theController, nullptr);
+    EXPECT_NE(debug.Text().find(FailureLine("closing the surface")), std::string::npos);
+    const StandinBusCounters counters = Counters();
+    EXPECT_EQ(counters.openInputs + counters.openOutputs, 0u);
+    EXPECT_EQ(counters.preparedHeaders, 0u);
+    EXPECT_EQ(counters.longPending, 0u);
+}
+
+TEST_F(UnplugTest, ASurfacePluggedInAgainWorksAfterTheHostReopens) {
+    surface->Unplug();
+    SlowRefresh();
+    CloseController();
+    surface.reset(); // its ports and the bus's one observer go before the new surface comes
+    surface = std::make_unique<VirtualSurface>();
+    HostCallbackTable table = host.Table();
+    ASSERT_EQ(OpenController(&table), 1);
+    ClearRecords();
+    Click(Note::Stop);
+    const std::vector<HostCall> sets = HostSets();
+    EXPECT_NE(std::find(sets.begin(), sets.end(), SetCall(HostParam::Stop, 1)), sets.end());
+    Click(Note::PlayMode);
+    EXPECT_TRUE(PlayModeLit(surface->Received()));
+}
+
+TEST_F(UnplugTest, InputArrivingWhileThePortsVanishAndTheControllerCloses) {
+    for (int i = 0; i < 2000; ++i) {
+        surface->Inject(NoteOn(Note::PlayMode, i % 2 ? 0 : 127));
+        if (i == 1000)
+            surface->Unplug();
+    }
+    CloseController();
+    EXPECT_EQ(theController, nullptr);
+    VirtualSurface::WaitIdle();
+}
+
+} // namespace
