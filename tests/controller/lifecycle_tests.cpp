@@ -25,12 +25,6 @@ const std::vector<uint8_t> kInitMessage = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x01, 0
 constexpr char kPortsMissing[] = "Couldn't find Osterlink Midi port\n";
 constexpr uint8_t kStopNote = 93;
 
-StandinBusCounters Counters() {
-    StandinBusCounters counters = {};
-    StandinBusGetCounters(&counters);
-    return counters;
-}
-
 // Ports created by name, with what the module sent to each output port recorded.
 class Ports {
 public:
@@ -73,8 +67,8 @@ protected:
     void TearDown() override {
         CloseController();
         VirtualSurface::WaitIdle();
-        EXPECT_EQ(Counters().misuse, 0u);
-        EXPECT_EQ(Counters().openInputs + Counters().openOutputs, 0u);
+        EXPECT_EQ(BusCounters().misuse, 0u);
+        EXPECT_EQ(BusCounters().openInputs + BusCounters().openOutputs, 0u);
     }
     int32_t Open() {
         HostCallbackTable table = host.Table();
@@ -104,8 +98,8 @@ TEST_F(LifecycleTest, OpensTheHighestMatchingPortOfEachDirection) {
     EXPECT_EQ(ports.LongTo(outOnly).at(0), kInitMessage);
     EXPECT_TRUE(Delivers(inLast));
     EXPECT_FALSE(Delivers(inFirst));
-    EXPECT_EQ(Counters().openInputs, 1u);
-    EXPECT_EQ(Counters().openOutputs, 1u);
+    EXPECT_EQ(BusCounters().openInputs, 1u);
+    EXPECT_EQ(BusCounters().openOutputs, 1u);
 }
 
 TEST_F(LifecycleTest, TheInitialisationMessageIsSentOnceAndFirst) {
@@ -131,7 +125,7 @@ TEST_P(MissingPortTest, LeavesTheControllerInertAndSaysSo) {
     ASSERT_EQ(Open(), 1);
     EXPECT_TRUE(theController->portsMissing);
     EXPECT_EQ(debug.Text(), kPortsMissing);
-    EXPECT_EQ(Counters().openInputs + Counters().openOutputs, 0u);
+    EXPECT_EQ(BusCounters().openInputs + BusCounters().openOutputs, 0u);
     EXPECT_EQ(midi::theOutputDevice.load(), nullptr);
     // Not loaded either: the assignments keep what they had.
     EXPECT_EQ(host.CallsOf(HostCall::Enum).size(), 0u);
@@ -153,8 +147,8 @@ TEST_F(LifecycleTest, AnInputThatFailsToOpenLeavesTheOutputWorking) {
     EXPECT_EQ(debug.Text(), "Error attaching to Osterlink Midi port The specified device is "
                             "already in use. Wait until it is free, and then try again.\n");
     EXPECT_EQ(ports.LongTo(out).at(0), kInitMessage);
-    EXPECT_EQ(Counters().openOutputs, 1u);
-    EXPECT_EQ(Counters().openInputs, 0u);
+    EXPECT_EQ(BusCounters().openOutputs, 1u);
+    EXPECT_EQ(BusCounters().openInputs, 0u);
     EXPECT_NE(CUserSettingsDlg::CommandFor(KeyId::F1), kNoCommand); // assignments loaded
     EXPECT_FALSE(Delivers(in));
 }
@@ -168,7 +162,7 @@ TEST_F(LifecycleTest, AnInputThatFailsToStartIsClosedWithoutStopping) {
               std::string::npos);
     EXPECT_FALSE(Delivers(in));
     CloseController();
-    EXPECT_EQ(Counters().openInputs + Counters().openOutputs, 0u);
+    EXPECT_EQ(BusCounters().openInputs + BusCounters().openOutputs, 0u);
 }
 
 TEST_F(LifecycleTest, AFailingInitialisationSendIsReportedAndTheOpenGoesOn) {

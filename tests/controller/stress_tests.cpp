@@ -45,12 +45,6 @@ long Scale(const char* variable, long fallback) {
     return value > 0 ? value : fallback;
 }
 
-StandinBusCounters Counters() {
-    StandinBusCounters counters = {};
-    StandinBusGetCounters(&counters);
-    return counters;
-}
-
 // Everything the surface sends: every button, the encoders' touches, pushes and turns, the
 // fader, the touch strip, and some messages no control claims.
 DWORD SurfaceWord(long i) {
@@ -181,7 +175,7 @@ protected:
         });
     }
     DWORD Queued() const {
-        const StandinBusCounters counters = Counters();
+        const StandinBusCounters counters = BusCounters();
         return static_cast<DWORD>(injected.load() - counters.delivered - counters.dropped);
     }
 
@@ -218,7 +212,7 @@ TEST_F(StressTest, FloodOfSurfaceInputWhileTheHostThreadWorks) {
     ASSERT_EQ(StandinBusWaitIdle(kIdleWaitMs), 1) << "the bus did not drain";
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    const StandinBusCounters counters = Counters();
+    const StandinBusCounters counters = BusCounters();
     EXPECT_EQ(counters.delivered + counters.dropped, static_cast<DWORD>(messages));
     EXPECT_EQ(counters.misuse, 0u);
     EXPECT_GT(output.displayMessages.load(), 0u); // the length check saw the display at work
@@ -240,8 +234,8 @@ TEST_F(StressTest, OpenAndCloseCyclesWithInputArrivingDuringTheClose) {
     std::thread feeder = Feeder(std::numeric_limits<long>::max());
     long completed = 0;
     for (; completed < cycles; ++completed) {
-        const DWORD deliveredBefore = Counters().delivered;
-        while (Counters().delivered - deliveredBefore < kDeliveredPerCycle)
+        const DWORD deliveredBefore = BusCounters().delivered;
+        while (BusCounters().delivered - deliveredBefore < kDeliveredPerCycle)
             std::this_thread::yield();
         CloseController(); // the feeder keeps the input coming during the close
         ASSERT_EQ(theController, nullptr);
@@ -254,7 +248,7 @@ TEST_F(StressTest, OpenAndCloseCyclesWithInputArrivingDuringTheClose) {
     ASSERT_EQ(StandinBusWaitIdle(kIdleWaitMs), 1) << "the bus did not drain";
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    const StandinBusCounters counters = Counters();
+    const StandinBusCounters counters = BusCounters();
     EXPECT_EQ(counters.misuse, 0u);
     EXPECT_EQ(counters.openInputs, 1u);
     EXPECT_EQ(counters.openOutputs, 1u);

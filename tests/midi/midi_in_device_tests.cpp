@@ -29,12 +29,6 @@ public:
     int longMessages = 0;
 };
 
-StandinBusCounters Counters() {
-    StandinBusCounters counters = {};
-    StandinBusGetCounters(&counters);
-    return counters;
-}
-
 class InputDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -44,8 +38,8 @@ protected:
     void TearDown() override {
         device.reset();
         VirtualSurface::WaitIdle();
-        EXPECT_EQ(Counters().misuse, 0u);
-        EXPECT_EQ(Counters().openInputs, 0u);
+        EXPECT_EQ(BusCounters().misuse, 0u);
+        EXPECT_EQ(BusCounters().openInputs, 0u);
     }
     void OpenAndListen() {
         EXPECT_EQ(device->AttachReceiver(&receiver), nullptr);
@@ -79,7 +73,7 @@ TEST_F(InputDeviceTest, NothingIsDeliveredBeforeListeningOrWithoutAReceiver) {
     device->AttachReceiver(&receiver);
     surface->Send(NoteOn(3, 127));
     EXPECT_EQ(receiver.words, std::vector<DWORD>{NoteOn(3, 127)});
-    EXPECT_EQ(Counters().dropped, 1u);
+    EXPECT_EQ(BusCounters().dropped, 1u);
 }
 
 TEST_F(InputDeviceTest, StatesFollowOpenStartStopClose) {
@@ -105,7 +99,7 @@ TEST_F(InputDeviceTest, ReopenOfAListeningDeviceStopsAndClosesFirst) {
     device->OpenPort(1);
     EXPECT_TRUE(device->IsPortOpen());
     EXPECT_FALSE(device->IsListening());
-    EXPECT_EQ(Counters().openInputs, 1u);
+    EXPECT_EQ(BusCounters().openInputs, 1u);
 }
 
 TEST_F(InputDeviceTest, OpenFailureLeavesTheDeviceClosedEvenWhenItWasOpen) {
@@ -135,7 +129,7 @@ TEST_F(InputDeviceTest, FailingStartLeavesItOpenWithNoWorker) {
 TEST_F(InputDeviceTest, DestroyingAListeningDeviceStopsAndClosesIt) {
     OpenAndListen();
     device.reset();
-    EXPECT_EQ(Counters().openInputs, 0u);
+    EXPECT_EQ(BusCounters().openInputs, 0u);
 }
 
 TEST_F(InputDeviceTest, ACloseFailureInTheDestructorIsReportedNotRaised) {
@@ -145,8 +139,8 @@ TEST_F(InputDeviceTest, ACloseFailureInTheDestructorIsReportedNotRaised) {
     EXPECT_THROW(device->ClosePort(), midi::CMIDIInException);
     EXPECT_TRUE(device->IsPortOpen());
     StandinBusFailNext(STANDIN_BUS_CLOSE_INPUT, MMSYSERR_ERROR);
-    EXPECT_NO_THROW(device.reset());      // reported on the debugger output
-    EXPECT_EQ(Counters().openInputs, 1u); // the platform kept the port
+    EXPECT_NO_THROW(device.reset());         // reported on the debugger output
+    EXPECT_EQ(BusCounters().openInputs, 1u); // the platform kept the port
     StandinBusReset();
 }
 

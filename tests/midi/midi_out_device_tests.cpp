@@ -14,12 +14,6 @@ namespace {
 
 const BYTE kLine[] = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x00, 0x00, 'L', 'e', 'v', 'e', 'l', 0xF7};
 
-StandinBusCounters Counters() {
-    StandinBusCounters counters = {};
-    StandinBusGetCounters(&counters);
-    return counters;
-}
-
 class OutputDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -29,9 +23,9 @@ protected:
     void TearDown() override {
         device.reset();
         VirtualSurface::WaitIdle();
-        EXPECT_EQ(Counters().misuse, 0u);
-        EXPECT_EQ(Counters().preparedHeaders, 0u);
-        EXPECT_EQ(Counters().openOutputs, 0u);
+        EXPECT_EQ(BusCounters().misuse, 0u);
+        EXPECT_EQ(BusCounters().preparedHeaders, 0u);
+        EXPECT_EQ(BusCounters().openOutputs, 0u);
     }
     std::unique_ptr<VirtualSurface> surface;
     std::unique_ptr<midi::CMIDIOutDevice> device = std::make_unique<midi::CMIDIOutDevice>();
@@ -42,7 +36,7 @@ TEST_F(OutputDeviceTest, SendsOnAClosedDeviceDoNothing) {
     device->SendLong(kLine, sizeof kLine);
     device->ClosePort();
     EXPECT_FALSE(device->IsPortOpen());
-    EXPECT_EQ(Counters().shortSent + Counters().longSent, 0u);
+    EXPECT_EQ(BusCounters().shortSent + BusCounters().longSent, 0u);
 }
 
 TEST_F(OutputDeviceTest, OpenFailureRaisesThePlatformTextAndLeavesItClosed) {
@@ -56,9 +50,9 @@ TEST_F(OutputDeviceTest, OpenFailureRaisesThePlatformTextAndLeavesItClosed) {
                      "A device ID has been used that is out of range for your system.");
     }
     EXPECT_FALSE(device->IsPortOpen());
-    EXPECT_EQ(Counters().openOutputs, 0u); // the old port was closed first
+    EXPECT_EQ(BusCounters().openOutputs, 0u); // the old port was closed first
     device->SendShort(0x90);
-    EXPECT_EQ(Counters().shortSent, 0u);
+    EXPECT_EQ(BusCounters().shortSent, 0u);
 }
 
 TEST_F(OutputDeviceTest, ReopenReleasesPendingAndClosesTheOldPort) {
@@ -71,7 +65,7 @@ TEST_F(OutputDeviceTest, ReopenReleasesPendingAndClosesTheOldPort) {
     StandinBusReleaseCompletions(-1);
     device->OpenPort(1);
     EXPECT_EQ(device->PendingCount(), 0u);
-    EXPECT_EQ(Counters().openOutputs, 1u);
+    EXPECT_EQ(BusCounters().openOutputs, 1u);
 }
 
 TEST_F(OutputDeviceTest, FailingSendsRaiseAndLeaveNothingPending) {
@@ -83,7 +77,7 @@ TEST_F(OutputDeviceTest, FailingSendsRaiseAndLeaveNothingPending) {
     StandinBusFailNext(STANDIN_BUS_SEND_LONG, MIDIERR_NOTREADY);
     EXPECT_THROW(device->SendLong(kLine, sizeof kLine), midi::CMIDIOutException);
     EXPECT_EQ(device->PendingCount(), 0u);
-    EXPECT_EQ(Counters().preparedHeaders, 0u);
+    EXPECT_EQ(BusCounters().preparedHeaders, 0u);
     EXPECT_TRUE(device->IsPortOpen());
 }
 
@@ -133,8 +127,8 @@ TEST_F(OutputDeviceTest, CloseWaitsForTheBuffersThePlatformStillHolds) {
         device->SendLong(kLine, sizeof kLine);
     device->ClosePort();
     EXPECT_EQ(device->PendingCount(), 0u);
-    EXPECT_EQ(Counters().longCompleted, 5u);
-    EXPECT_EQ(Counters().outputResets, 0u); // no note-off storm at an ordinary close
+    EXPECT_EQ(BusCounters().longCompleted, 5u);
+    EXPECT_EQ(BusCounters().outputResets, 0u); // no note-off storm at an ordinary close
 }
 
 TEST_F(OutputDeviceTest, CloseResetsAPortThatNeverFinishesAsALastResort) {
@@ -144,7 +138,7 @@ TEST_F(OutputDeviceTest, CloseResetsAPortThatNeverFinishesAsALastResort) {
     device->SendLong(kLine, sizeof kLine);
     device->ClosePort();
     EXPECT_EQ(device->PendingCount(), 0u);
-    EXPECT_EQ(Counters().outputResets, 1u);
+    EXPECT_EQ(BusCounters().outputResets, 1u);
     EXPECT_NE(debug.Text().find("resetting the port"), std::string::npos);
     StandinBusHoldCompletions(0);
 }

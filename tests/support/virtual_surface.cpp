@@ -88,3 +88,9 @@ std::vector<uint8_t> DisplayLineMessage(uint8_t position, const std::string& tex
     bytes.back() = 0xF7;
     return bytes;
 }
+
+StandinBusCounters BusCounters() {
+    StandinBusCounters counters = {};
+    StandinBusGetCounters(&counters);
+    return counters;
+}

@@ -23,6 +23,9 @@ inline DWORD NoteOn(uint8_t note, uint8_t velocity) {
 // for line 2.
 std::vector<uint8_t> DisplayLineMessage(uint8_t position, const std::string& text);
 
+// The bus's counters as they stand now.
+StandinBusCounters BusCounters();
+
 class VirtualSurface {
 public:
     // Creates an input and an output port named `name` and starts recording what the module
