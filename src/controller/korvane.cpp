@@ -3,7 +3,6 @@
 #include "controller/korvane.h"
 
 #include <cstring>
-#include <exception>
 
 #include "host/boundary.h"
 #include "midi/midi_msg.h"
@@ -141,15 +140,10 @@ void Korvane::SendInitMessage() {
 
 void Korvane::CloseSurface() {
     LockGuard guard(lock);
-    // The LEDs go dark even when the port refuses a display line; that failure is raised
-    // afterwards, for the caller to report.
-    std::exception_ptr displayFailure;
-    try {
-        display.Clear();
-    } catch (const std::exception&) {
-        displayFailure = std::current_exception();
-    }
-    buttons.AllLedsOff();
-    if (displayFailure)
-        std::rethrow_exception(displayFailure);
+    // The LEDs go dark even when the port refuses a display line; the first failure is
+    // raised afterwards, for the caller to report.
+    StepSeries steps;
+    steps.Run([this] { display.Clear(); });
+    steps.Run([this] { buttons.AllLedsOff(); });
+    steps.Finish();
 }

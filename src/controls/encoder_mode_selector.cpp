@@ -1,6 +1,7 @@
 #include "controls/encoder_mode_selector.h"
 
 #include "controls/button_notes.h"
+#include "host/boundary.h"
 
 EncoderModeSelector::EncoderModeSelector()
     : mode(kTrackMode), modeButtons{{Note::Mode0, true},
@@ -29,6 +30,8 @@ void EncoderModeSelector::Refresh(bool force) {
 }
 
 void EncoderModeSelector::AllLedsOff() {
+    StepSeries steps;
     for (StateButton& button : modeButtons)
-        button.LedOff();
+        steps.Run([&button] { button.LedOff(); });
+    steps.Finish();
 }

@@ -20,3 +20,25 @@ bool RunGuarded(const char* where, Body&& body) noexcept {
     }
     return false;
 }
+
+// A series of steps that must all be tried even when one raises (switching every LED off at
+// close, say): each failure is held, and the first is raised again by Finish.
+class StepSeries {
+public:
+    template <typename Step>
+    void Run(Step&& step) noexcept {
+        try {
+            step();
+        } catch (...) {
+            if (!firstFailure)
+                firstFailure = std::current_exception();
+        }
+    }
+    void Finish() const {
+        if (firstFailure)
+            std::rethrow_exception(firstFailure);
+    }
+
+private:
+    std::exception_ptr firstFailure;
+};

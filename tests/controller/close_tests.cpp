@@ -59,6 +59,23 @@ TEST_F(CloseTest, ARefusedDisplayLineLeavesNoLedLit) {
     EXPECT_NE(debug.Text().find("Korvane: closing the surface failed: "), std::string::npos);
 }
 
+// An LED that the port refuses at close is reported once, and every other LED still goes dark.
+TEST_F(CloseTest, ARefusedLedLeavesTheOthersDarkened) {
+    UpdateController(HostParam::Record, 1, 0, 0);
+    ClearRecords();
+    StandinBusFailNext(STANDIN_BUS_SEND_SHORT, MMSYSERR_NOMEM); // the first LED, Shift
+    CloseController();
+    VirtualSurface::WaitIdle();
+    std::vector<DWORD> expected;
+    for (size_t led = 1; led < kLedOrder.size(); ++led)
+        expected.push_back(NoteOn(kLedOrder[led], 0));
+    EXPECT_EQ(SentShort(), expected);
+    const std::string text = debug.Text();
+    const std::string failure = "Korvane: closing the surface failed: ";
+    ASSERT_NE(text.find(failure), std::string::npos);
+    EXPECT_EQ(text.find(failure, text.find(failure) + 1), std::string::npos);
+}
+
 TEST_F(CloseTest, NothingFollowsTheClose) {
     CloseController();
     ClearRecords();
