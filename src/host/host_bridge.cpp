@@ -33,7 +33,9 @@ bool ReadTrackState(int32_t id, int32_t track) {
     return state == 1;
 }
 
-bool IsEqBand(int32_t band) { return band >= 0 && band <= 2; }
+bool IsEqBand(int32_t band) {
+    return band >= 0 && band <= 2;
+}
 
 int32_t EqParameter(EqKind kind, int32_t band) {
     switch (kind) {
@@ -60,11 +62,17 @@ void BindHostCallbacks(const HostCallbackTable* table) {
         hostTable = *table;
 }
 
-void TriggerAction(int32_t id) { SetParameter(id, 1, 0); }
+void TriggerAction(int32_t id) {
+    SetParameter(id, 1, 0);
+}
 
-void HoldAction(int32_t id, bool held) { SetParameter(id, held ? 1 : 0, 0); }
+void HoldAction(int32_t id, bool held) {
+    SetParameter(id, held ? 1 : 0, 0);
+}
 
-void SelectTrack(int32_t track) { SetParameter(HostParam::CurrentTrack, 0, track); }
+void SelectTrack(int32_t track) {
+    SetParameter(HostParam::CurrentTrack, 0, track);
+}
 
 void SelectPreviousTrack(int16_t current) {
     const int32_t previous = current - 1;
@@ -76,7 +84,9 @@ void SelectNextTrack(int16_t current) {
     SelectTrack(next > kTrackCount ? kTrackCount : next);
 }
 
-void ToggleTrackState(int32_t id, int32_t track) { SetParameter(id, 1, track); }
+void ToggleTrackState(int32_t id, int32_t track) {
+    SetParameter(id, 1, track);
+}
 
 void ClearTrackStateOnAll(int32_t id) {
     for (int32_t track = 0; track < kTrackCount; ++track) {
@@ -174,7 +184,9 @@ int32_t LastNamedTrack() {
     return -1;
 }
 
-void ScrollBy(int32_t steps) { SetParameter(HostParam::Scroll, steps, 0); }
+void ScrollBy(int32_t steps) {
+    SetParameter(HostParam::Scroll, steps, 0);
+}
 
 void PressCommand(int32_t command, bool pressed) {
     SendCommand(command, pressed ? kCommandKeyDown : kCommandKeyUp);

@@ -38,7 +38,6 @@ KORVANE_EXPORT int32_t QueryController(void* info);
 KORVANE_EXPORT int32_t OpenController(HostCallbackTable* table);
 KORVANE_EXPORT void ConfigureController(void* reserved1, void* reserved2, int32_t commandCount,
                                         EnumCommandFn enumCommand);
-KORVANE_EXPORT int32_t UpdateController(int32_t code, int32_t first, int32_t second,
-                                        int32_t third);
+KORVANE_EXPORT int32_t UpdateController(int32_t code, int32_t first, int32_t second, int32_t third);
 KORVANE_EXPORT void CloseController(void);
 }

@@ -10,6 +10,7 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+// mmsystem.h needs the types of windows.h.
 #include <mmsystem.h>
 // The exports are named by the module definition file; nothing else is exported.
 #define KORVANE_EXPORT

@@ -125,8 +125,8 @@ TEST_F(BridgeTest, PanIsReadAsTheLowSixteenBitsAndSetRelatively) {
     SetTrackPan(1, 0);
     NudgeTrackPan(1, 3, true);
     NudgeTrackPan(1, -3, false);
-    EXPECT_EQ(Sets(), (std::vector<HostCall>{SetCall(23, -35, 1), SetCall(23, 3, 1),
-                                             SetCall(23, -30, 1)}));
+    EXPECT_EQ(Sets(),
+              (std::vector<HostCall>{SetCall(23, -35, 1), SetCall(23, 3, 1), SetCall(23, -30, 1)}));
 }
 
 TEST_F(BridgeTest, SetPanDifferenceIsClampedToTheValueSlot) {
@@ -204,8 +204,8 @@ TEST_F(BridgeTest, TrackTouchAndTrackStateTogglesNameTheTrack) {
     SetTrackTouch(9, true);
     SetTrackTouch(9, false);
     ToggleTrackState(HostParam::TrackState20, 9);
-    EXPECT_EQ(Sets(), (std::vector<HostCall>{SetCall(22, 1, 9), SetCall(22, 0, 9),
-                                             SetCall(20, 1, 9)}));
+    EXPECT_EQ(Sets(),
+              (std::vector<HostCall>{SetCall(22, 1, 9), SetCall(22, 0, 9), SetCall(20, 1, 9)}));
 }
 
 } // namespace

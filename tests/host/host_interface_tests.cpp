@@ -41,7 +41,9 @@ TEST(QueryControllerTest, WritesOnlyTheListedBytes) {
         EXPECT_EQ(record[untouched], 0xAA) << "byte " << untouched;
 }
 
-TEST(QueryControllerTest, NullRecordIsRefused) { EXPECT_EQ(QueryController(nullptr), 0); }
+TEST(QueryControllerTest, NullRecordIsRefused) {
+    EXPECT_EQ(QueryController(nullptr), 0);
+}
 
 class ControllerLifecycleTest : public ::testing::Test {
 protected:

@@ -46,8 +46,9 @@ void AddClockListener(ClockListener listener, void* context) {
 
 void RemoveClockListener(ClockListener listener, void* context) {
     std::lock_guard<std::mutex> guard(listenersLock);
-    listeners.erase(std::remove(listeners.begin(), listeners.end(), std::make_pair(listener, context)),
-                    listeners.end());
+    listeners.erase(
+        std::remove(listeners.begin(), listeners.end(), std::make_pair(listener, context)),
+        listeners.end());
 }
 
 } // namespace standin

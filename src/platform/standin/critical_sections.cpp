@@ -23,9 +23,13 @@ void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION section) {
     new (section->opaque.bytes) std::recursive_mutex();
 }
 
-void WINAPI EnterCriticalSection(LPCRITICAL_SECTION section) { MutexOf(section).lock(); }
+void WINAPI EnterCriticalSection(LPCRITICAL_SECTION section) {
+    MutexOf(section).lock();
+}
 
-void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION section) { MutexOf(section).unlock(); }
+void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION section) {
+    MutexOf(section).unlock();
+}
 
 void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION section) {
     MutexOf(section).~recursive_mutex();

@@ -201,8 +201,9 @@ private:
             text.clear();
             return CB_ERR;
         case CB_GETLBTEXTLEN:
-            return ValidIndex(index) ? static_cast<LRESULT>(entries[static_cast<size_t>(index)].size())
-                                     : CB_ERR;
+            return ValidIndex(index)
+                       ? static_cast<LRESULT>(entries[static_cast<size_t>(index)].size())
+                       : CB_ERR;
         case CB_GETLBTEXT:
             // Copies without a limit, as Windows does: the caller asks CB_GETLBTEXTLEN first.
             if (!ValidIndex(index) || lParam == 0)
@@ -275,13 +276,14 @@ public:
     // What WM_COMMAND tells the dialog about a control: its id, the notification code, and
     // the control's window.
     void Notify(Control& control, WORD code) {
-        Receive(WM_COMMAND, MAKEWPARAM(control.id, code), reinterpret_cast<LPARAM>(control.AsHandle()));
+        Receive(WM_COMMAND, MAKEWPARAM(control.id, code),
+                reinterpret_cast<LPARAM>(control.AsHandle()));
     }
     // The user's Escape: IDCANCEL, from the Cancel button when there is one.
     void Cancel() {
         Control* button = Find(IDCANCEL);
         Receive(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-               button != nullptr ? reinterpret_cast<LPARAM>(button->AsHandle()) : 0);
+                button != nullptr ? reinterpret_cast<LPARAM>(button->AsHandle()) : 0);
     }
 
     void Register() {

@@ -30,13 +30,17 @@ KernelObject* LookUpHandle(HANDLE handle) {
     return LiveHandles().count(object) != 0 ? object : nullptr;
 }
 
-void SetLastErrorCode(DWORD code) { lastError = code; }
+void SetLastErrorCode(DWORD code) {
+    lastError = code;
+}
 
 } // namespace standin
 
 extern "C" {
 
-DWORD WINAPI GetLastError(void) { return lastError; }
+DWORD WINAPI GetLastError(void) {
+    return lastError;
+}
 
 DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
     // The object stays alive while a thread waits on it: closing a handle that another thread

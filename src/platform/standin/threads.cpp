@@ -14,7 +14,9 @@ namespace {
 
 std::atomic<DWORD> nextThreadId{0x100};
 
-DWORD AssignThreadId() { return nextThreadId.fetch_add(1); }
+DWORD AssignThreadId() {
+    return nextThreadId.fetch_add(1);
+}
 
 thread_local DWORD currentThreadId = AssignThreadId();
 
@@ -43,8 +45,7 @@ public:
         const auto isFinished = [this] { return state->finished; };
         if (milliseconds == INFINITE)
             state->ended.wait(guard, isFinished);
-        else if (!state->ended.wait_for(guard, std::chrono::milliseconds(milliseconds),
-                                        isFinished))
+        else if (!state->ended.wait_for(guard, std::chrono::milliseconds(milliseconds), isFinished))
             return WAIT_TIMEOUT;
         return WAIT_OBJECT_0;
     }
@@ -93,6 +94,8 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE
     return standin::RegisterHandle(thread);
 }
 
-DWORD WINAPI GetCurrentThreadId(void) { return currentThreadId; }
+DWORD WINAPI GetCurrentThreadId(void) {
+    return currentThreadId;
+}
 
 } // extern "C"

@@ -49,7 +49,7 @@ typedef LONG_PTR LPARAM;
 typedef LONG_PTR LRESULT;
 typedef void* HANDLE;
 
-#define STANDIN_DECLARE_HANDLE(name)                                                              \
+#define STANDIN_DECLARE_HANDLE(name)                                                               \
     struct name##__;                                                                               \
     typedef struct name##__* name
 STANDIN_DECLARE_HANDLE(HWND);
