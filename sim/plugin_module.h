@@ -10,11 +10,11 @@ namespace sim {
 
 class PluginModule {
 public:
-    using QueryFn = int32_t (*)(void*);
-    using OpenFn = int32_t (*)(HostCallbackTable*);
-    using ConfigureFn = void (*)(void*, void*, int32_t, EnumCommandFn);
-    using UpdateFn = int32_t (*)(int32_t, int32_t, int32_t, int32_t);
-    using CloseFn = void (*)();
+    using QueryFn = decltype(&QueryController);
+    using OpenFn = decltype(&OpenController);
+    using ConfigureFn = decltype(&ConfigureController);
+    using UpdateFn = decltype(&UpdateController);
+    using CloseFn = decltype(&CloseController);
 
     // Loads the library at `path` and resolves the five exports; null with `error` set when the
     // library cannot be loaded or lacks one of them.

@@ -16,6 +16,13 @@ constexpr char kLevelLabel[] = "Lvl";
 constexpr char kPanLabel[] = "Pan";
 constexpr int kPanColumn = 12;
 
+// Starts a full page: both lines blank and the title at the start of line 1, before its bar.
+void StartFullPage(char* line1, char* line2, const char* title) {
+    BlankScratchLine(line1);
+    BlankScratchLine(line2);
+    WriteScratchLetters(line1, 0, title);
+}
+
 } // namespace
 
 void Korvane::RefreshDisplay() {
@@ -32,9 +39,7 @@ void Korvane::RefreshDisplay() {
 void Korvane::ShowLevel(char* line1, char* line2, bool full, int column) {
     const double level = GetTrackLevel(currentTrack);
     if (full) {
-        BlankScratchLine(line1);
-        BlankScratchLine(line2);
-        WriteScratchLetters(line1, 0, kLevelTitle);
+        StartFullPage(line1, line2, kLevelTitle);
         DrawLevelBar(line1 + kBarColumn, ScratchRoom(kBarColumn), level);
     } else {
         WriteScratchText(line1, column, kLevelLabel);
@@ -48,9 +53,7 @@ void Korvane::ShowLevel(char* line1, char* line2, bool full, int column) {
 void Korvane::ShowPan(char* line1, char* line2, bool full) {
     const int16_t pan = GetTrackPan(currentTrack);
     if (full) {
-        BlankScratchLine(line1);
-        BlankScratchLine(line2);
-        WriteScratchLetters(line1, 0, kPanTitle);
+        StartFullPage(line1, line2, kPanTitle);
         DrawPanBar(line1 + kBarColumn, ScratchRoom(kBarColumn), pan);
     } else {
         WriteScratchText(line1, kPanColumn, kPanLabel);

@@ -2,7 +2,6 @@
 // only through its five exports, a scripted Host behind the callback table, and the surface
 // on the virtual MIDI bus. The plug-in and this program share the platform stand-in, so both
 // see the same bus, clock, registry and message queue.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,72 +15,19 @@
 #include "controls/button_notes.h"
 #include "host/host_interface.h"
 #include "platform/standin/far_side.h"
+#include "plugin_module.h"
 #include "support/recording_host.h"
 #include "support/virtual_surface.h"
 
 namespace {
 
-// libkorvane.so, resolved by dlsym the way a Host resolves the DLL's exports.
-class LoadedPlugin {
-public:
-    using QueryFn = int32_t (*)(void*);
-    using OpenFn = int32_t (*)(HostCallbackTable*);
-    using ConfigureFn = void (*)(void*, void*, int32_t, EnumCommandFn);
-    using UpdateFn = int32_t (*)(int32_t, int32_t, int32_t, int32_t);
-    using CloseFn = void (*)();
-
-    explicit LoadedPlugin(const char* path) : handle(dlopen(path, RTLD_NOW | RTLD_LOCAL)) {
-        if (handle == nullptr)
-            return;
-        Resolve("QueryController", Query);
-        Resolve("OpenController", Open);
-        Resolve("ConfigureController", Configure);
-        Resolve("UpdateController", Update);
-        Resolve("CloseController", Close);
-    }
-    ~LoadedPlugin() {
-        if (handle != nullptr)
-            dlclose(handle);
-    }
-    LoadedPlugin(const LoadedPlugin&) = delete;
-    LoadedPlugin& operator=(const LoadedPlugin&) = delete;
-
-    bool Complete() const {
-        return Query != nullptr && Open != nullptr && Configure != nullptr && Update != nullptr &&
-               Close != nullptr;
-    }
-
-    void* handle;
-    QueryFn Query = nullptr;
-    OpenFn Open = nullptr;
-    ConfigureFn Configure = nullptr;
-    UpdateFn Update = nullptr;
-    CloseFn Close = nullptr;
-
-private:
-    template <typename Fn>
-    void Resolve(const char* name, Fn& function) {
-        void* symbol = dlsym(handle, name);
-        // dlsym hands out an object pointer; a function pointer of the same size is copied
-        // from it, as POSIX guarantees it may be.
-        static_assert(sizeof symbol == sizeof function, "function and object pointers agree");
-        std::memcpy(&function, &symbol, sizeof function);
-    }
-};
-
 using Message = std::vector<uint8_t>;
 
-Message LineMessage(uint8_t position, const std::string& text) {
-    Message bytes = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x00, position};
-    bytes.insert(bytes.end(), text.begin(), text.end());
-    bytes.push_back(0xF7);
-    return bytes;
-}
 Message Line1(const std::string& text) {
-    return LineMessage(0x00, text);
+    return DisplayLineMessage(0x00, text);
 }
 Message Line2(const std::string& text) {
-    return LineMessage(0x10, text);
+    return DisplayLineMessage(0x10, text);
 }
 
 // Messages as readable text for the comparisons: printable bytes as they are, the others in
@@ -155,15 +101,14 @@ protected:
         host.SetInt(HostParam::Pan, kSecondTrack, 20);
         host.SetDouble(HostParam::Level, kSecondTrack, 3.0);
         surface = std::make_unique<VirtualSurface>();
-        plugin = std::make_unique<LoadedPlugin>(KORVANE_LIBRARY_PATH);
+        plugin = sim::PluginModule::Load(KORVANE_LIBRARY_PATH, loadError);
     }
     void TearDown() override {
-        if (plugin != nullptr && plugin->Complete())
-            plugin->Close(); // nothing happens when the session closed already
+        if (plugin != nullptr)
+            plugin->close(); // nothing happens when the session closed already
         plugin.reset();
         surface.reset();
-        StandinBusCounters counters = {};
-        StandinBusGetCounters(&counters);
+        const StandinBusCounters counters = BusCounters();
         EXPECT_EQ(counters.misuse, 0u) << "the MIDI API was misused";
         EXPECT_EQ(counters.openInputs + counters.openOutputs, 0u) << "ports left open";
         StandinUseRealClock();
@@ -199,28 +144,28 @@ protected:
 
     RecordingHost host;
     std::unique_ptr<VirtualSurface> surface;
-    std::unique_ptr<LoadedPlugin> plugin;
+    std::unique_ptr<sim::PluginModule> plugin;
+    std::string loadError;
 };
 
 TEST_F(SessionTest, OpenGreetStepMoveFollowCommandClose) {
-    ASSERT_NE(plugin->handle, nullptr) << dlerror();
-    ASSERT_TRUE(plugin->Complete());
+    ASSERT_NE(plugin, nullptr) << loadError;
 
     // The Host asks who the plug-in is.
     ControllerInfo info = {};
-    ASSERT_EQ(plugin->Query(&info), 1);
+    ASSERT_EQ(plugin->query(&info), 1);
     EXPECT_EQ(info.id, kControllerId);
     EXPECT_STREQ(info.name, "Korvane");
 
     // Open: the surface is told it has a controller, and nothing else goes out yet.
     HostCallbackTable table = host.Table();
-    ASSERT_EQ(plugin->Open(&table), 1);
+    ASSERT_EQ(plugin->open(&table), 1);
     VirtualSurface::WaitIdle();
     EXPECT_EQ(SentLong(), Rendered({kInitMessage}));
 
     // The Host reports its current track; the display's first flush is the greeting.
     Clear();
-    plugin->Update(HostParam::CurrentTrack, kFirstTrack, 0, 0);
+    plugin->update(HostParam::CurrentTrack, kFirstTrack, 0, 0);
     EXPECT_EQ(SentLong(), Rendered({Line1("   Welcome to   "), Line2("   Korvane      ")}));
     // A new track moves the motor to its -6 dB at once.
     const std::vector<DWORD> atTrack = SentShort();
@@ -240,7 +185,7 @@ TEST_F(SessionTest, OpenGreetStepMoveFollowCommandClose) {
     surface->Release(Note::TrackRight);
     EXPECT_EQ(host.CallsOf(HostCall::Set),
               std::vector<HostCall>{SetCall(HostParam::CurrentTrack, 0, kSecondTrack)});
-    plugin->Update(HostParam::CurrentTrack, kSecondTrack, 0, 0);
+    plugin->update(HostParam::CurrentTrack, kSecondTrack, 0, 0);
     EXPECT_EQ(SentLong(), Rendered({Line1("Lead Vocals     "), Line2("Track 5         ")}));
     // The page holds for 8 refreshes, then gives way to the idle page of the new track.
     Clear();
@@ -268,7 +213,7 @@ TEST_F(SessionTest, OpenGreetStepMoveFollowCommandClose) {
     Ticks(kMotorHoldMs / kRefreshPeriodMs + 1);
     Clear();
     host.SetDouble(HostParam::Level, kSecondTrack, -12.0);
-    plugin->Update(HostParam::Level, kSecondTrack, 0, 0);
+    plugin->update(HostParam::Level, kSecondTrack, 0, 0);
     VirtualSurface::WaitIdle();
     EXPECT_TRUE(SentShort().empty());
     SlowRefreshes(1);
@@ -287,7 +232,7 @@ TEST_F(SessionTest, OpenGreetStepMoveFollowCommandClose) {
     // Close: the display is blanked and every LED is switched off, then the surface hears
     // nothing more, whatever the timer or the Host do.
     Clear();
-    plugin->Close();
+    plugin->close();
     VirtualSurface::WaitIdle();
     const std::vector<SurfaceMessage> atClose = surface->Received();
     ASSERT_EQ(atClose.size(), 2u + 19u);
@@ -299,7 +244,7 @@ TEST_F(SessionTest, OpenGreetStepMoveFollowCommandClose) {
     }
     Clear();
     SlowRefreshes(2);
-    plugin->Update(HostParam::Record, 1, 0, 0);
+    plugin->update(HostParam::Record, 1, 0, 0);
     surface->Press(Note::Play);
     EXPECT_TRUE(surface->Received().empty());
     EXPECT_TRUE(host.Calls().empty());

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "host/host_bridge.h"
+#include "host/host_interface.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -12,11 +12,12 @@
 #include <windows.h>
 
 struct LoadedModule {
-    typedef int32_t (*QueryFn)(void*);
-    typedef int32_t (*OpenFn)(HostCallbackTable*);
-    typedef void (*ConfigureFn)(void*, void*, int32_t, EnumCommandFn);
-    typedef int32_t (*UpdateFn)(int32_t, int32_t, int32_t, int32_t);
-    typedef void (*CloseFn)(void);
+    // The exports' types, as the plug-in declares them.
+    using QueryFn = decltype(&QueryController);
+    using OpenFn = decltype(&OpenController);
+    using ConfigureFn = decltype(&ConfigureController);
+    using UpdateFn = decltype(&UpdateController);
+    using CloseFn = decltype(&CloseController);
 
     // Loads the DLL from the test program's folder; every member is null when that fails.
     explicit LoadedModule(const char* path = "Korvane.cv2");
