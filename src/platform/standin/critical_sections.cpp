@@ -27,6 +27,10 @@ void WINAPI EnterCriticalSection(LPCRITICAL_SECTION section) {
     MutexOf(section).lock();
 }
 
+BOOL WINAPI TryEnterCriticalSection(LPCRITICAL_SECTION section) {
+    return MutexOf(section).try_lock() ? TRUE : FALSE;
+}
+
 void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION section) {
     MutexOf(section).unlock();
 }

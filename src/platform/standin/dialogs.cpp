@@ -11,7 +11,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -61,7 +60,7 @@ private:
     StandinDialogTemplate view{};
 };
 
-std::mutex dialogsLock; // guards the templates, the live windows and the user
+std::mutex dialogsLock; // guards the templates and the user
 
 std::map<std::pair<HMODULE, int>, std::shared_ptr<const StoredTemplate>>& Templates() {
     static std::map<std::pair<HMODULE, int>, std::shared_ptr<const StoredTemplate>> templates;
@@ -100,29 +99,7 @@ bool SameClass(const std::string& windowClass, const char* name) {
 
 // ---- Windows -----------------------------------------------------------------------------------
 
-class Window {
-public:
-    virtual ~Window() = default;
-    // The window's answer to a message sent to it.
-    virtual LRESULT Receive(UINT message, WPARAM wParam, LPARAM lParam) = 0;
-    HWND AsHandle() { return reinterpret_cast<HWND>(this); }
-
-    LONG_PTR userData = 0;
-};
-
-std::unordered_set<Window*>& LiveWindows() {
-    static std::unordered_set<Window*> live;
-    return live;
-}
-
-Window* LookUpWindow(HWND handle) {
-    auto* window = reinterpret_cast<Window*>(handle);
-    std::lock_guard<std::mutex> guard(dialogsLock);
-    if (LiveWindows().count(window) != 0)
-        return window;
-    standin::SetLastErrorCode(ERROR_INVALID_WINDOW_HANDLE);
-    return nullptr;
-}
+using standin::Window;
 
 // Copies a window text into a caller's buffer of `size` characters, cut to fit with its
 // terminator; returns the number of characters copied (WM_GETTEXT).
@@ -287,16 +264,14 @@ public:
     }
 
     void Register() {
-        std::lock_guard<std::mutex> guard(dialogsLock);
-        LiveWindows().insert(this);
+        standin::RegisterWindow(this);
         for (const auto& control : controls)
-            LiveWindows().insert(control.get());
+            standin::RegisterWindow(control.get());
     }
     void Unregister() {
-        std::lock_guard<std::mutex> guard(dialogsLock);
-        LiveWindows().erase(this);
+        standin::UnregisterWindow(this);
         for (const auto& control : controls)
-            LiveWindows().erase(control.get());
+            standin::UnregisterWindow(control.get());
     }
 
     const std::shared_ptr<const StoredTemplate> stored;
@@ -308,7 +283,7 @@ public:
 
 template <typename Kind>
 Kind* LookUp(HWND handle) {
-    Kind* window = dynamic_cast<Kind*>(LookUpWindow(handle));
+    Kind* window = dynamic_cast<Kind*>(standin::LookUpWindow(handle));
     if (window == nullptr)
         standin::SetLastErrorCode(ERROR_INVALID_WINDOW_HANDLE);
     return window;
@@ -444,38 +419,10 @@ HWND WINAPI GetDlgItem(HWND dialogHandle, int id) {
     return control->AsHandle();
 }
 
-LRESULT WINAPI SendMessageA(HWND windowHandle, UINT message, WPARAM wParam, LPARAM lParam) {
-    Window* window = LookUpWindow(windowHandle);
-    return window != nullptr ? window->Receive(message, wParam, lParam) : 0;
-}
-
 LRESULT WINAPI SendDlgItemMessageA(HWND dialogHandle, int id, UINT message, WPARAM wParam,
                                    LPARAM lParam) {
     HWND control = GetDlgItem(dialogHandle, id);
     return control != nullptr ? SendMessageA(control, message, wParam, lParam) : 0;
-}
-
-LONG_PTR WINAPI SetWindowLongPtrA(HWND windowHandle, int index, LONG_PTR value) {
-    Window* window = LookUpWindow(windowHandle);
-    if (window == nullptr)
-        return 0;
-    if (index != GWLP_USERDATA) {
-        standin::SetLastErrorCode(ERROR_INVALID_INDEX);
-        return 0;
-    }
-    standin::SetLastErrorCode(ERROR_SUCCESS);
-    return std::exchange(window->userData, value);
-}
-
-LONG_PTR WINAPI GetWindowLongPtrA(HWND windowHandle, int index) {
-    Window* window = LookUpWindow(windowHandle);
-    if (window == nullptr)
-        return 0;
-    if (index != GWLP_USERDATA) {
-        standin::SetLastErrorCode(ERROR_INVALID_INDEX);
-        return 0;
-    }
-    return window->userData;
 }
 
 } // extern "C"

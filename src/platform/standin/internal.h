@@ -21,6 +21,33 @@ KernelObject* LookUpHandle(HANDLE handle);
 
 void SetLastErrorCode(DWORD code);
 
+// A window: a headless dialog or one of its controls, or a message-only window. A handle is
+// valid from RegisterWindow until UnregisterWindow.
+class Window {
+public:
+    virtual ~Window() = default;
+    // The window's answer to a message sent to it.
+    virtual LRESULT Receive(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+    // The thread that receives the window's messages; 0 for a window that answers on the
+    // sender's thread (the headless dialogs, which run on the thread that shows them).
+    virtual DWORD Owner() const { return 0; }
+    HWND AsHandle() { return reinterpret_cast<HWND>(this); }
+
+    LONG_PTR userData = 0;
+};
+
+void RegisterWindow(Window* window);
+void UnregisterWindow(Window* window);
+// Null (and ERROR_INVALID_WINDOW_HANDLE) when the handle names no live window.
+Window* LookUpWindow(HWND handle);
+
+// Has the thread `owner` deliver the message to `window` the next time it looks at its
+// messages (PeekMessageA, GetMessageA), and waits for the answer; meanwhile the calling thread
+// serves the messages sent to it, as a thread blocked in SendMessage does on Windows. False
+// when the owner has no message queue or ends before it answers.
+bool SendToThread(DWORD owner, HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                  LRESULT& result);
+
 // Called after every change of the test clock, on the thread that changed it, so that threads
 // waiting for a timer can look at the clock again.
 typedef void (*ClockListener)(void* context);

@@ -1,12 +1,19 @@
-// Per-thread message queues, thread timers without a window, and the message-loop calls.
+// Per-thread message queues, thread timers without a window, messages sent from other threads,
+// and the message-loop calls.
 //
 // A thread gets its queue the first time it calls one of these functions, as a Windows thread
 // does at its first call into the user services. As on Windows, WM_TIMER is never queued: when
 // a thread looks at its queue and finds no posted message (and no quit request), a timer whose
 // period has passed on GetTickCount produces one. Retrieving it re-arms the timer from that
 // moment, so several missed periods give a single WM_TIMER, and a killed timer produces none.
+//
+// A message sent to a window of another thread waits in that thread's queue until the thread
+// looks at its messages: PeekMessageA and GetMessageA deliver every waiting one first, and a
+// thread blocked in a send delivers the ones sent to it meanwhile, as on Windows. A thread that
+// never looks at its messages never answers.
 #include "internal.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -37,14 +44,60 @@ struct Timer {
     DWORD lastFired; // tick count when the timer was set or its WM_TIMER last retrieved
 };
 
+struct MessageQueue;
+
+// A message another thread sent to one of this thread's windows; the sender waits for the
+// answer.
+struct SentMessage {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    std::shared_ptr<MessageQueue> sender;
+    // Written under the sender's queue lock.
+    LRESULT result = 0;
+    bool answered = false;
+    bool delivered = false;
+};
+
 struct MessageQueue {
     std::mutex lock;
-    std::condition_variable changed; // a message was posted or the clock moved
+    std::condition_variable
+        changed; // a message was posted or sent, an answer came, the clock moved
     std::deque<MSG> posted;
+    std::deque<SentMessage*> sent;
     std::vector<Timer> timers;
     bool quitRequested = false;
     int quitCode = 0;
+    bool ended = false; // the thread has ended: nothing sent to it will be delivered
 };
+
+// Hands the sender its answer and wakes it.
+void Answer(SentMessage& sent, LRESULT result, bool delivered) {
+    MessageQueue& sender = *sent.sender;
+    {
+        std::lock_guard<std::mutex> guard(sender.lock);
+        sent.result = result;
+        sent.delivered = delivered;
+        sent.answered = true;
+    }
+    sender.changed.notify_all();
+}
+
+// Delivers every message other threads sent to this thread's windows, without the queue's
+// lock held while a window procedure runs.
+void DeliverSentMessages(MessageQueue& queue, std::unique_lock<std::mutex>& guard) {
+    while (!queue.sent.empty()) {
+        SentMessage* sent = queue.sent.front();
+        queue.sent.pop_front();
+        guard.unlock();
+        standin::Window* window = standin::LookUpWindow(sent->window);
+        const LRESULT result =
+            window != nullptr ? window->Receive(sent->message, sent->wParam, sent->lParam) : 0;
+        Answer(*sent, result, window != nullptr);
+        guard.lock();
+    }
+}
 
 // The range of messages a Get or Peek accepts; WM_QUIT passes every filter, as on Windows.
 struct Filter {
@@ -96,15 +149,31 @@ public:
     ~QueueOwner() {
         if (queue == nullptr)
             return;
-        QueueDirectory& directory = Directory();
-        std::lock_guard<std::mutex> guard(directory.lock);
-        directory.byThread.erase(threadId);
+        {
+            QueueDirectory& directory = Directory();
+            std::lock_guard<std::mutex> guard(directory.lock);
+            directory.byThread.erase(threadId);
+        }
+        // Senders still waiting for this thread get no answer.
+        std::deque<SentMessage*> unanswered;
+        {
+            std::lock_guard<std::mutex> guard(queue->lock);
+            queue->ended = true;
+            unanswered.swap(queue->sent);
+        }
+        for (SentMessage* sent : unanswered)
+            Answer(*sent, 0, false);
     }
 
     MessageQueue& Queue() {
         if (queue == nullptr)
             Create();
         return *queue;
+    }
+    const std::shared_ptr<MessageQueue>& Shared() {
+        if (queue == nullptr)
+            Create();
+        return queue;
     }
 
 private:
@@ -228,7 +297,53 @@ DWORD ClampPeriod(UINT elapse) {
     return elapse > kMaximumPeriodMs ? kMaximumPeriodMs : elapse;
 }
 
+// Whether the queue holds input of the kinds in `mask` (QS_ flags).
+bool HasInput(const MessageQueue& queue, DWORD mask) {
+    if ((mask & QS_SENDMESSAGE) != 0 && !queue.sent.empty())
+        return true;
+    if ((mask & QS_POSTMESSAGE) != 0 && (!queue.posted.empty() || queue.quitRequested))
+        return true;
+    return (mask & QS_TIMER) != 0 && TimeUntilNextTimer(queue, Filter{0, 0}) == 0;
+}
+
+// How often MsgWaitForMultipleObjects looks at its kernel objects again: events and threads
+// signal their own waiters, not the thread's queue.
+constexpr auto kObjectPollInterval = std::chrono::milliseconds(1);
+
 } // namespace
+
+namespace standin {
+
+bool SendToThread(DWORD owner, HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                  LRESULT& result) {
+    const std::shared_ptr<MessageQueue> target = QueueOfThread(owner);
+    if (target == nullptr) {
+        SetLastErrorCode(kErrorInvalidThreadId);
+        return false;
+    }
+    SentMessage sent{window, message, wParam, lParam, currentQueue.Shared()};
+    {
+        std::lock_guard<std::mutex> guard(target->lock);
+        if (target->ended) {
+            SetLastErrorCode(kErrorInvalidThreadId);
+            return false;
+        }
+        target->sent.push_back(&sent);
+    }
+    target->changed.notify_all();
+    MessageQueue& own = *sent.sender;
+    std::unique_lock<std::mutex> guard(own.lock);
+    while (!sent.answered) {
+        if (!own.sent.empty())
+            DeliverSentMessages(own, guard);
+        else
+            own.changed.wait(guard);
+    }
+    result = sent.result;
+    return sent.delivered;
+}
+
+} // namespace standin
 
 extern "C" {
 
@@ -283,7 +398,12 @@ BOOL WINAPI GetMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterM
     MessageQueue& queue = currentQueue.Queue();
     const Filter filter{filterMin, filterMax};
     std::unique_lock<std::mutex> guard(queue.lock);
-    while (!TakeMessage(queue, filter, true, *message)) {
+    for (;;) {
+        DeliverSentMessages(queue, guard);
+        if (TakeMessage(queue, filter, true, *message))
+            break;
+        if (!queue.sent.empty())
+            continue;
         const DWORD wait = TimeUntilNextTimer(queue, filter);
         if (wait == INFINITE)
             queue.changed.wait(guard);
@@ -302,7 +422,13 @@ BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT filterMin, UINT filter
     if (!CheckThreadWindow(window))
         return FALSE;
     MessageQueue& queue = currentQueue.Queue();
-    std::lock_guard<std::mutex> guard(queue.lock);
+    std::unique_lock<std::mutex> guard(queue.lock);
+    DeliverSentMessages(queue, guard);
+    // PM_QS_ flags name the kinds of input to look at; PM_QS_SENDMESSAGE alone delivers the
+    // sent messages and retrieves nothing.
+    const UINT kinds = removeMessage >> 16;
+    if (kinds != 0 && (kinds & (QS_POSTMESSAGE | QS_TIMER)) == 0)
+        return FALSE;
     const bool remove = (removeMessage & PM_REMOVE) != 0;
     return TakeMessage(queue, Filter{filterMin, filterMax}, remove, *message) ? TRUE : FALSE;
 }
@@ -343,6 +469,40 @@ BOOL WINAPI PostThreadMessageA(DWORD threadId, UINT message, WPARAM wParam, LPAR
     }
     queue->changed.notify_all();
     return TRUE;
+}
+
+DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll,
+                                       DWORD milliseconds, DWORD mask) {
+    std::vector<standin::KernelObject*> objects;
+    for (DWORD i = 0; i < count; ++i) {
+        standin::KernelObject* object =
+            handles != nullptr ? standin::LookUpHandle(handles[i]) : nullptr;
+        if (object == nullptr || waitAll) {
+            standin::SetLastErrorCode(object == nullptr ? ERROR_INVALID_HANDLE
+                                                        : ERROR_INVALID_PARAMETER);
+            return WAIT_FAILED;
+        }
+        objects.push_back(object);
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const auto limit = std::chrono::milliseconds(milliseconds);
+    MessageQueue& queue = currentQueue.Queue();
+    for (;;) {
+        for (DWORD i = 0; i < count; ++i)
+            if (objects[i]->Wait(0) == WAIT_OBJECT_0)
+                return WAIT_OBJECT_0 + i;
+        std::unique_lock<std::mutex> guard(queue.lock);
+        if (HasInput(queue, mask))
+            return WAIT_OBJECT_0 + count;
+        const auto waited = std::chrono::steady_clock::now() - start;
+        if (milliseconds != INFINITE && waited >= limit)
+            return WAIT_TIMEOUT;
+        auto slice =
+            std::chrono::duration_cast<std::chrono::steady_clock::duration>(kObjectPollInterval);
+        if (milliseconds != INFINITE)
+            slice = std::min(slice, limit - waited);
+        queue.changed.wait_for(guard, slice);
+    }
 }
 
 void WINAPI PostQuitMessage(int exitCode) {

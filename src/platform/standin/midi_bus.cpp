@@ -3,8 +3,10 @@
 //
 // It keeps the rules a careful caller of the real API must follow, and counts every breach
 // as misuse: a handle used after close or never opened, a header unprepared or a port closed
-// while the platform still holds a buffer (MIDIERR_STILLPLAYING), a header prepared,
-// unprepared or a port opened, reset or closed from inside a MIDI callback.
+// while the platform still holds a buffer (MIDIERR_STILLPLAYING), and any winmm call made from
+// inside a MIDI callback other than the two the platform allows there (midiOutShortMsg and
+// midiOutLongMsg): no opening, closing, resetting, preparing, counting, capability or
+// error-text call.
 #include "platform/standin/midi_bus.h"
 
 #include <algorithm>
@@ -30,8 +32,21 @@ constexpr WORD kManufacturerUnknown = 0xFFFF;
 constexpr MMVERSION kDriverVersion = 0x0100;
 constexpr WORD kAllChannels = 0xFFFF;
 
-// True on the bus's own threads while they run a callback of the module.
+// True on a thread while it runs a callback of the module: the bus's own threads, or the
+// caller's while the bus delivers on it.
 thread_local bool inBusCallback = false;
+
+// Marks the calling thread as running a callback for the life of the object.
+class InCallback {
+public:
+    InCallback() : outer(inBusCallback) { inBusCallback = true; }
+    ~InCallback() { inBusCallback = outer; }
+    InCallback(const InCallback&) = delete;
+    InCallback& operator=(const InCallback&) = delete;
+
+private:
+    const bool outer;
+};
 
 struct PortEntry {
     int id;
@@ -162,6 +177,8 @@ public:
         hold = false;
         delay = 0;
         std::fill(std::begin(failNext), std::end(failNext), MMSYSERR_NOERROR);
+        std::fill(std::begin(failAlways), std::end(failAlways), MMSYSERR_NOERROR);
+        onCaller = false;
         textOverrides.clear();
         sink = nullptr;
         sinkContext = nullptr;
@@ -171,8 +188,10 @@ public:
     }
 
     void Inject(int port, DWORD word) {
-        std::lock_guard<std::mutex> guard(lock);
+        std::unique_lock<std::mutex> guard(lock);
         injected.emplace_back(port, word);
+        if (onCaller)
+            DeliverInjected(guard);
         changed.notify_all();
     }
 
@@ -199,7 +218,7 @@ public:
     }
 
     void Release(int count) {
-        std::lock_guard<std::mutex> guard(lock);
+        std::unique_lock<std::mutex> guard(lock);
         for (Completion& pending : completions) {
             if (count == 0)
                 break;
@@ -209,14 +228,27 @@ public:
                     --count;
             }
         }
+        if (onCaller)
+            CompleteDue(guard);
         changed.notify_all();
     }
 
-    void FailNext(StandinBusOperation operation, MMRESULT result) {
+    void FailNext(StandinBusOperation operation, MMRESULT result, bool always) {
         if (operation < 0 || operation >= STANDIN_BUS_OPERATION_COUNT)
             return;
         std::lock_guard<std::mutex> guard(lock);
-        failNext[operation] = result;
+        (always ? failAlways : failNext)[operation] = result;
+    }
+
+    void DeliverOnCaller(bool on) {
+        std::unique_lock<std::mutex> guard(lock);
+        onCaller = on;
+        if (on) {
+            // What the bus's threads had not handed over yet is handed over now, here.
+            DeliverInjected(guard);
+            CompleteDue(guard);
+        }
+        changed.notify_all();
     }
 
     void SetErrorText(MMRESULT result, const char* text) {
@@ -248,6 +280,8 @@ public:
 
     UINT CountPorts(int direction) {
         std::lock_guard<std::mutex> guard(lock);
+        ForbiddenInCallback(direction == STANDIN_BUS_INPUT ? "midiInGetNumDevs"
+                                                           : "midiOutGetNumDevs");
         return static_cast<UINT>(
             std::count_if(ports.begin(), ports.end(), [direction](const PortEntry& entry) {
                 return entry.direction == direction;
@@ -258,6 +292,8 @@ public:
     MMRESULT PortName(int direction, UINT_PTR index, char (&name)[MAXPNAMELEN],
                       StandinBusOperation operation) {
         std::lock_guard<std::mutex> guard(lock);
+        ForbiddenInCallback(direction == STANDIN_BUS_INPUT ? "midiInGetDevCapsA"
+                                                           : "midiOutGetDevCapsA");
         if (MMRESULT failure = TakeFailure(operation))
             return failure;
         const PortEntry* entry = PortAt(direction, index);
@@ -273,8 +309,7 @@ public:
         InHandle* handle = nullptr;
         {
             std::lock_guard<std::mutex> guard(lock);
-            if (inBusCallback)
-                Misuse("midiInOpen inside a MIDI callback");
+            ForbiddenInCallback("midiInOpen");
             if (MMRESULT failure = CheckOpen(result, flags, STANDIN_BUS_OPEN_INPUT))
                 return failure;
             const PortEntry* entry = PortAt(STANDIN_BUS_INPUT, index);
@@ -291,9 +326,10 @@ public:
         return MMSYSERR_NOERROR;
     }
 
-    MMRESULT StartInput(HMIDIIN id, bool start) {
+    MMRESULT StartInput(HMIDIIN id, bool start, const char* call) {
         std::lock_guard<std::mutex> guard(lock);
-        InHandle* handle = FindIn(id, start ? "midiInStart" : "midiInStop");
+        ForbiddenInCallback(call);
+        InHandle* handle = FindIn(id, call);
         if (handle == nullptr)
             return MMSYSERR_INVALHANDLE;
         if (start) {
@@ -316,7 +352,7 @@ public:
             if (MMRESULT failure = TakeFailure(STANDIN_BUS_CLOSE_INPUT))
                 return failure;
             if (inBusCallback)
-                Misuse("midiInClose inside a MIDI callback");
+                ForbiddenInCallback("midiInClose");
             else
                 changed.wait(guard, [handle] { return handle->busy == 0; });
             inHandles.erase(handle);
@@ -330,8 +366,7 @@ public:
         std::lock_guard<std::mutex> guard(lock);
         if (FindIn(id, "midiInUnprepareHeader") == nullptr)
             return MMSYSERR_INVALHANDLE;
-        if (inBusCallback)
-            Misuse("midiInUnprepareHeader inside a MIDI callback");
+        ForbiddenInCallback("midiInUnprepareHeader");
         if (header == nullptr)
             return MMSYSERR_INVALPARAM;
         header->dwFlags &= ~static_cast<DWORD>(MHDR_PREPARED);
@@ -343,8 +378,7 @@ public:
         OutHandle* handle = nullptr;
         {
             std::lock_guard<std::mutex> guard(lock);
-            if (inBusCallback)
-                Misuse("midiOutOpen inside a MIDI callback");
+            ForbiddenInCallback("midiOutOpen");
             if (MMRESULT failure = CheckOpen(result, flags, STANDIN_BUS_OPEN_OUTPUT))
                 return failure;
             const PortEntry* entry = PortAt(STANDIN_BUS_OUTPUT, index);
@@ -390,9 +424,7 @@ public:
             FindOut(id, prepare ? "midiOutPrepareHeader" : "midiOutUnprepareHeader");
         if (handle == nullptr)
             return MMSYSERR_INVALHANDLE;
-        if (inBusCallback)
-            Misuse(prepare ? "midiOutPrepareHeader inside a MIDI callback"
-                           : "midiOutUnprepareHeader inside a MIDI callback");
+        ForbiddenInCallback(prepare ? "midiOutPrepareHeader" : "midiOutUnprepareHeader");
         if (header == nullptr || size < sizeof(MIDIHDR))
             return MMSYSERR_INVALPARAM;
         if (prepare) {
@@ -450,11 +482,13 @@ public:
         if (observer != nullptr)
             observer(port, 0, reinterpret_cast<const BYTE*>(header->lpData), header->dwBufferLength,
                      context);
-        std::lock_guard<std::mutex> guard(lock);
+        std::unique_lock<std::mutex> guard(lock);
         Clock::time_point due = Clock::now() + std::chrono::milliseconds(delay);
         if (!completions.empty())
             due = std::max(due, completions.back().due); // buffers finish in order
         completions.push_back({handle, header, due, hold});
+        if (onCaller)
+            CompleteDue(guard);
         changed.notify_all();
         return MMSYSERR_NOERROR;
     }
@@ -472,9 +506,11 @@ public:
                 pending.due = Clock::now();
             }
         }
+        if (onCaller)
+            CompleteDue(guard);
         changed.notify_all();
         if (inBusCallback) {
-            Misuse("midiOutReset inside a MIDI callback");
+            ForbiddenInCallback("midiOutReset");
             return MMSYSERR_NOERROR;
         }
         changed.wait(guard, [this, handle] { return !HasPending(handle); });
@@ -493,7 +529,7 @@ public:
                 return MIDIERR_STILLPLAYING;
             }
             if (inBusCallback)
-                Misuse("midiOutClose inside a MIDI callback");
+                ForbiddenInCallback("midiOutClose");
             else
                 changed.wait(guard, [handle] { return handle->busy == 0; });
             outHandles.erase(handle);
@@ -503,12 +539,13 @@ public:
         return MMSYSERR_NOERROR;
     }
 
-    MMRESULT ErrorTextOf(MMRESULT code, LPSTR text, UINT size) {
-        if (text == nullptr || size == 0)
-            return MMSYSERR_INVALPARAM;
+    MMRESULT ErrorTextOf(MMRESULT code, LPSTR text, UINT size, const char* call) {
         std::string message;
         {
             std::lock_guard<std::mutex> guard(lock);
+            ForbiddenInCallback(call);
+            if (text == nullptr || size == 0)
+                return MMSYSERR_INVALPARAM;
             auto overridden = textOverrides.find(code);
             if (overridden != textOverrides.end())
                 message = overridden->second;
@@ -548,7 +585,13 @@ private:
     MMRESULT TakeFailure(StandinBusOperation operation) {
         const MMRESULT failure = failNext[operation];
         failNext[operation] = MMSYSERR_NOERROR;
-        return failure;
+        return failure != MMSYSERR_NOERROR ? failure : failAlways[operation];
+    }
+
+    // A winmm call that the platform does not allow inside a MIDI callback.
+    void ForbiddenInCallback(const char* call) {
+        if (inBusCallback)
+            Misuse(std::string(call) + " inside a MIDI callback");
     }
 
     const PortEntry* PortAt(int direction, UINT_PTR index) const {
@@ -614,77 +657,103 @@ private:
             handle->callback(reinterpret_cast<HMIDIOUT>(handle), message, handle->instance, 0, 0);
     }
 
-    void DeliveryLoop() {
-        std::unique_lock<std::mutex> guard(lock);
-        while (!stopping) {
-            if (injected.empty()) {
-                changed.wait(guard);
-                continue;
-            }
-            const auto message = injected.front();
-            injected.pop_front();
-            InHandle* target = nullptr;
-            for (InHandle* handle : inHandles)
-                if (handle->port == message.first && handle->port != 0 && handle->started)
-                    target = handle;
-            if (target == nullptr || target->callback == nullptr) {
-                ++counters.dropped;
-                changed.notify_all();
-                continue;
-            }
-            ++target->busy;
-            ++deliveriesInProgress;
-            const DWORD timeStamp = GetTickCount() - target->startTime;
-            guard.unlock();
-            inBusCallback = true;
+    // Hands the oldest injected message to its port's callback, without the lock held while
+    // the callback runs; a message that finds no started port is dropped.
+    void DeliverFront(std::unique_lock<std::mutex>& guard) {
+        const auto message = injected.front();
+        injected.pop_front();
+        InHandle* target = nullptr;
+        for (InHandle* handle : inHandles)
+            if (handle->port == message.first && handle->port != 0 && handle->started)
+                target = handle;
+        if (target == nullptr || target->callback == nullptr) {
+            ++counters.dropped;
+            changed.notify_all();
+            return;
+        }
+        ++target->busy;
+        ++deliveriesInProgress;
+        const DWORD timeStamp = GetTickCount() - target->startTime;
+        guard.unlock();
+        {
+            InCallback inCallback;
             target->callback(reinterpret_cast<HMIDIIN>(target), MIM_DATA, target->instance,
                              message.second, timeStamp);
-            inBusCallback = false;
-            guard.lock();
-            --target->busy;
-            --deliveriesInProgress;
-            ++counters.delivered;
-            changed.notify_all();
         }
+        guard.lock();
+        --target->busy;
+        --deliveriesInProgress;
+        ++counters.delivered;
+        changed.notify_all();
     }
 
-    void CompletionLoop() {
-        std::unique_lock<std::mutex> guard(lock);
-        while (!stopping) {
-            if (completions.empty() || completions.front().held) {
-                changed.wait(guard);
-                continue;
-            }
-            if (completions.front().due > Clock::now()) {
-                changed.wait_until(guard, completions.front().due);
-                continue;
-            }
-            // Every completion that is due and released goes in one batch, back to back.
-            std::vector<Completion> batch;
-            while (!completions.empty() && !completions.front().held &&
-                   completions.front().due <= Clock::now()) {
-                Completion done = completions.front();
-                completions.pop_front();
-                done.header->dwFlags =
-                    (done.header->dwFlags & ~static_cast<DWORD>(MHDR_INQUEUE)) | MHDR_DONE;
-                ++done.handle->busy;
-                batch.push_back(done);
-            }
-            guard.unlock();
-            inBusCallback = true;
+    // Delivery on the caller's thread: everything queued, in order. A message injected from
+    // inside a callback waits for the delivery in progress to hand it over.
+    void DeliverInjected(std::unique_lock<std::mutex>& guard) {
+        if (deliveringOnCaller || inBusCallback)
+            return;
+        deliveringOnCaller = true;
+        while (!injected.empty())
+            DeliverFront(guard);
+        deliveringOnCaller = false;
+    }
+
+    bool CompletionDue() const {
+        return !completions.empty() && !completions.front().held &&
+               (onCaller || completions.front().due <= Clock::now());
+    }
+
+    // Reports every buffer that is due and released as done, back to back, without the lock
+    // held while the callbacks run. On the caller's thread delays do not apply.
+    void CompleteDue(std::unique_lock<std::mutex>& guard) {
+        std::vector<Completion> batch;
+        while (CompletionDue()) {
+            Completion done = completions.front();
+            completions.pop_front();
+            done.header->dwFlags =
+                (done.header->dwFlags & ~static_cast<DWORD>(MHDR_INQUEUE)) | MHDR_DONE;
+            ++done.handle->busy;
+            batch.push_back(done);
+        }
+        if (batch.empty())
+            return;
+        guard.unlock();
+        {
+            InCallback inCallback;
             for (const Completion& done : batch) {
                 if (done.handle->callback != nullptr)
                     done.handle->callback(reinterpret_cast<HMIDIOUT>(done.handle), MOM_DONE,
                                           done.handle->instance,
                                           reinterpret_cast<DWORD_PTR>(done.header), 0);
             }
-            inBusCallback = false;
-            guard.lock();
-            for (const Completion& done : batch) {
-                --done.handle->busy;
-                ++counters.longCompleted;
-            }
-            changed.notify_all();
+        }
+        guard.lock();
+        for (const Completion& done : batch) {
+            --done.handle->busy;
+            ++counters.longCompleted;
+        }
+        changed.notify_all();
+    }
+
+    void DeliveryLoop() {
+        std::unique_lock<std::mutex> guard(lock);
+        while (!stopping) {
+            if (injected.empty() || onCaller)
+                changed.wait(guard);
+            else
+                DeliverFront(guard);
+        }
+    }
+
+    void CompletionLoop() {
+        std::unique_lock<std::mutex> guard(lock);
+        while (!stopping) {
+            if (onCaller || completions.empty() || completions.front().held)
+                changed.wait(guard);
+            else if (completions.front().due > Clock::now())
+                changed.wait_until(guard, completions.front().due);
+            else
+                CompleteDue(guard);
         }
     }
 
@@ -701,6 +770,9 @@ private:
     bool hold = false;
     DWORD delay = 0;
     MMRESULT failNext[STANDIN_BUS_OPERATION_COUNT] = {};
+    MMRESULT failAlways[STANDIN_BUS_OPERATION_COUNT] = {};
+    bool onCaller = false;           // deliver and complete on the caller's thread
+    bool deliveringOnCaller = false; // a caller is handing the queued input over now
     std::map<MMRESULT, std::string> textOverrides;
     StandinBusOutputSink sink = nullptr;
     void* sinkContext = nullptr;
@@ -771,7 +843,13 @@ void StandinBusReleaseCompletions(int count) {
     TheBus().Release(count);
 }
 void StandinBusFailNext(StandinBusOperation operation, MMRESULT result) {
-    TheBus().FailNext(operation, result);
+    TheBus().FailNext(operation, result, false);
+}
+void StandinBusFailAlways(StandinBusOperation operation, MMRESULT result) {
+    TheBus().FailNext(operation, result, true);
+}
+void StandinBusDeliverOnCaller(int on) {
+    TheBus().DeliverOnCaller(on != 0);
 }
 void StandinBusSetErrorText(MMRESULT result, const char* text) {
     TheBus().SetErrorText(result, text);
@@ -806,14 +884,14 @@ MMRESULT WINAPI midiInOpen(LPHMIDIIN handle, UINT deviceId, DWORD_PTR callback, 
 }
 
 MMRESULT WINAPI midiInStart(HMIDIIN handle) {
-    return TheBus().StartInput(handle, true);
+    return TheBus().StartInput(handle, true, "midiInStart");
 }
 MMRESULT WINAPI midiInStop(HMIDIIN handle) {
-    return TheBus().StartInput(handle, false);
+    return TheBus().StartInput(handle, false, "midiInStop");
 }
 // No input buffers are ever added, so a reset only stops input.
 MMRESULT WINAPI midiInReset(HMIDIIN handle) {
-    return TheBus().StartInput(handle, false);
+    return TheBus().StartInput(handle, false, "midiInReset");
 }
 MMRESULT WINAPI midiInClose(HMIDIIN handle) {
     return TheBus().CloseInput(handle);
@@ -830,7 +908,7 @@ MMRESULT WINAPI midiInAddBuffer(HMIDIIN, LPMIDIHDR, UINT) {
 }
 
 MMRESULT WINAPI midiInGetErrorTextA(MMRESULT error, LPSTR text, UINT size) {
-    return TheBus().ErrorTextOf(error, text, size);
+    return TheBus().ErrorTextOf(error, text, size, "midiInGetErrorTextA");
 }
 
 // ---- winmm: output ------------------------------------------------------------------------
@@ -876,7 +954,7 @@ MMRESULT WINAPI midiOutReset(HMIDIOUT handle) {
 }
 
 MMRESULT WINAPI midiOutGetErrorTextA(MMRESULT error, LPSTR text, UINT size) {
-    return TheBus().ErrorTextOf(error, text, size);
+    return TheBus().ErrorTextOf(error, text, size, "midiOutGetErrorTextA");
 }
 
 } // extern "C"

@@ -9,7 +9,11 @@
 //
 // Threads: injected input reaches the module's callback on the bus's delivery thread, never
 // on the caller's. Long output buffers complete on the bus's completion thread (MHDR_DONE set,
-// then MOM_DONE), in the order they were sent.
+// then MOM_DONE), in the order they were sent. StandinBusDeliverOnCaller switches both to the
+// caller's thread, for deterministic single-threaded runs.
+//
+// Inside a MIDI callback the module may call only midiOutShortMsg and midiOutLongMsg, as the
+// platform allows; any other winmm call there counts as misuse.
 #pragma once
 
 #ifdef _WIN32
@@ -46,6 +50,11 @@ STANDIN_API void StandinBusReset(void);
 // while the port is started. A message that finds the port stopped or closed is dropped and
 // counted.
 STANDIN_API void StandinBusInject(int port, DWORD word);
+// While non-zero, injected input is delivered at once on the injecting thread (a message
+// injected from inside a callback right after that callback returns), and long buffers complete
+// on the sending thread as soon as they are sent and not held, without any delay. Off, the bus's
+// own threads deliver and complete again.
+STANDIN_API void StandinBusDeliverOnCaller(int on);
 // Waits, at most `milliseconds` of real time, until every injected message has been delivered
 // or dropped and every long buffer that is not held has completed, with no callback in
 // progress. Returns 0 on time-out.
@@ -88,6 +97,9 @@ typedef enum StandinBusOperation {
 
 // The next call of `operation` does nothing and returns `result` (MMSYSERR_NOERROR cancels).
 STANDIN_API void StandinBusFailNext(StandinBusOperation operation, MMRESULT result);
+// Every call of `operation` from now on fails with `result`, until MMSYSERR_NOERROR cancels it
+// (a port that keeps refusing: busy, or its device gone).
+STANDIN_API void StandinBusFailAlways(StandinBusOperation operation, MMRESULT result);
 // Gives the error-text functions a text for `result` (a driver's own code, say), or replaces
 // the platform's; null goes back to the platform's text.
 STANDIN_API void StandinBusSetErrorText(MMRESULT result, const char* text);

@@ -115,6 +115,7 @@ typedef struct _RTL_CRITICAL_SECTION {
 
 STANDIN_API void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION section);
 STANDIN_API void WINAPI EnterCriticalSection(LPCRITICAL_SECTION section);
+STANDIN_API BOOL WINAPI TryEnterCriticalSection(LPCRITICAL_SECTION section);
 STANDIN_API void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION section);
 STANDIN_API void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION section);
 
@@ -161,8 +162,18 @@ typedef struct tagMSG {
 #define WM_TIMER 0x0113
 #define WM_USER 0x0400
 
+#define WM_APP 0x8000
+
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
+
+// Kinds of queue input, for MsgWaitForMultipleObjects and PeekMessageA's PM_QS_ flags.
+#define QS_POSTMESSAGE 0x0008
+#define QS_TIMER 0x0010
+#define QS_SENDMESSAGE 0x0040
+#define QS_ALLINPUT 0x04FF
+#define PM_QS_SENDMESSAGE (QS_SENDMESSAGE << 16)
+#define PM_QS_POSTMESSAGE ((QS_POSTMESSAGE | QS_TIMER) << 16)
 
 typedef void(CALLBACK* TIMERPROC)(HWND window, UINT message, UINT_PTR id, DWORD time);
 
@@ -179,6 +190,43 @@ STANDIN_API LRESULT WINAPI DispatchMessageA(const MSG* message);
 STANDIN_API BOOL WINAPI PostThreadMessageA(DWORD threadId, UINT message, WPARAM wParam,
                                            LPARAM lParam);
 STANDIN_API void WINAPI PostQuitMessage(int exitCode);
+// Waits for one of the handles (events, threads) or for queue input of the kinds in `mask`:
+// WAIT_OBJECT_0 + i for handle i, WAIT_OBJECT_0 + count for input, WAIT_TIMEOUT. Messages
+// sent from other threads wake it with QS_SENDMESSAGE; it does not deliver them (PeekMessageA
+// does). Only waits for any one handle (waitAll FALSE).
+STANDIN_API DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll,
+                                                   DWORD milliseconds, DWORD mask);
+
+// Message-only windows (parent HWND_MESSAGE) of a registered class: messages sent to one from
+// another thread are delivered on the thread that created it, when that thread looks at its
+// messages (PeekMessageA, GetMessageA) — as a Host's hidden window serves calls on its own
+// thread.
+typedef WORD ATOM;
+STANDIN_DECLARE_HANDLE(HMENU);
+STANDIN_DECLARE_HANDLE(HICON);
+STANDIN_DECLARE_HANDLE(HBRUSH);
+typedef HICON HCURSOR;
+typedef LRESULT(CALLBACK* WNDPROC)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+typedef struct tagWNDCLASSA {
+    UINT style;
+    WNDPROC lpfnWndProc;
+    int cbClsExtra;
+    int cbWndExtra;
+    HINSTANCE hInstance;
+    HICON hIcon;
+    HCURSOR hCursor;
+    HBRUSH hbrBackground;
+    LPCSTR lpszMenuName;
+    LPCSTR lpszClassName;
+} WNDCLASSA;
+#define HWND_MESSAGE ((HWND)(LONG_PTR)-3)
+
+STANDIN_API ATOM WINAPI RegisterClassA(const WNDCLASSA* windowClass);
+STANDIN_API HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName,
+                                        DWORD style, int x, int y, int width, int height,
+                                        HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+STANDIN_API BOOL WINAPI DestroyWindow(HWND window);
+STANDIN_API LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 typedef INT_PTR(CALLBACK* DLGPROC)(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
