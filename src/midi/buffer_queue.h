@@ -3,6 +3,7 @@
 // buffer, so a record the platform holds always finds its place in the queue.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -10,7 +11,9 @@
 
 namespace midi {
 
-// Record provides a static Release(Record*): end the platform's hold and free the record.
+// Record provides a static Release(Record*): end the platform's hold and free the record; and,
+// for the operations that ask whether the platform has finished a buffer, a static
+// IsDone(const Record*).
 template <typename Record>
 class BufferQueue {
 public:
@@ -52,6 +55,29 @@ public:
         Guard guard(lock);
         while (count > 0)
             ReleaseFrontLocked();
+    }
+    // Releases records from the front for as long as the platform has finished them.
+    void ReleaseDone() {
+        Guard guard(lock);
+        while (count > 0 && (slots[head] == nullptr || Record::IsDone(slots[head])))
+            ReleaseFrontLocked();
+    }
+    bool AllDone() {
+        Guard guard(lock);
+        for (size_t i = 0; i < count; ++i) {
+            const Record* record = slots[(head + i) % slots.size()];
+            if (record != nullptr && !Record::IsDone(record))
+                return false;
+        }
+        return true;
+    }
+    // Forgets every record without releasing it: the platform keeps the buffers it may still
+    // read or write, and the memory with them.
+    void Abandon() {
+        Guard guard(lock);
+        std::fill(slots.begin(), slots.end(), nullptr);
+        head = 0;
+        count = 0;
     }
     size_t Size() {
         Guard guard(lock);

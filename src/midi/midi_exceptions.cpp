@@ -2,28 +2,35 @@
 
 namespace midi {
 
-namespace {
+// The platform's text functions and names of the two services.
+struct MidiInputService {
+    static constexpr const char* kName = "input";
+    static MMRESULT GetText(MMRESULT result, LPSTR text, UINT size) {
+        return midiInGetErrorTextA(result, text, size);
+    }
+};
 
-// Fills text with the platform's message for result; a code the platform does not know
-// still gives a text that names it.
-template <typename GetText>
-void DescribeResult(char (&text)[kErrorTextSize], MMRESULT result, GetText getText,
-                    const char* service) {
-    text[0] = '\0';
-    if (getText(result, text, kErrorTextSize) != MMSYSERR_NOERROR || text[0] == '\0')
-        wsprintfA(text, "Unknown MIDI %s error %u", service, result);
+struct MidiOutputService {
+    static constexpr const char* kName = "output";
+    static MMRESULT GetText(MMRESULT result, LPSTR text, UINT size) {
+        return midiOutGetErrorTextA(result, text, size);
+    }
+};
+
+// The platform's message for the result; a code the platform does not know still gives a
+// text that names it.
+template <typename Service>
+const char* CMIDIException<Service>::what() const noexcept {
+    if (text[0] != '\0')
+        return text;
+    if (Service::GetText(result, text, kErrorTextSize) != MMSYSERR_NOERROR || text[0] == '\0')
+        wsprintfA(text, "Unknown MIDI %s error %u", Service::kName, result);
     text[kErrorTextSize - 1] = '\0';
+    return text;
 }
 
-} // namespace
-
-CMIDIInException::CMIDIInException(MMRESULT result) noexcept {
-    DescribeResult(text, result, midiInGetErrorTextA, "input");
-}
-
-CMIDIOutException::CMIDIOutException(MMRESULT result) noexcept {
-    DescribeResult(text, result, midiOutGetErrorTextA, "output");
-}
+template class CMIDIException<MidiInputService>;
+template class CMIDIException<MidiOutputService>;
 
 const char* CMIDIInEventFailure::what() const noexcept {
     return "Unable to create a signalling event for CMIDIInDevice object.";

@@ -11,15 +11,27 @@ namespace midi {
 // Room for the platform's error text: at most 127 characters and the terminator.
 constexpr UINT kErrorTextSize = 128;
 
-// A failure of the platform's MIDI input service, with the platform's text for the code.
-class CMIDIInException : public std::exception {
+// A failure of the platform's MIDI service, with the platform's text for its result code. The
+// text is asked of the platform when what() is first called, not when the exception is made:
+// a send that fails inside a MIDI callback may raise, but no callback may ask the platform for
+// an error text.
+template <typename Service>
+class CMIDIException : public std::exception {
 public:
-    explicit CMIDIInException(MMRESULT result) noexcept;
-    const char* what() const noexcept override { return text; }
+    explicit CMIDIException(MMRESULT failure) noexcept : result(failure), text{} {}
+    const char* what() const noexcept override;
+    MMRESULT Result() const noexcept { return result; }
 
 private:
-    char text[kErrorTextSize];
+    MMRESULT result;
+    mutable char text[kErrorTextSize];
 };
+
+struct MidiInputService;
+struct MidiOutputService;
+
+// A failure of the platform's MIDI input service.
+using CMIDIInException = CMIDIException<MidiInputService>;
 
 class CMIDIInEventFailure : public std::exception {
 public:
@@ -31,15 +43,8 @@ public:
     const char* what() const noexcept override;
 };
 
-// A failure of the platform's MIDI output service, with the platform's text for the code.
-class CMIDIOutException : public std::exception {
-public:
-    explicit CMIDIOutException(MMRESULT result) noexcept;
-    const char* what() const noexcept override { return text; }
-
-private:
-    char text[kErrorTextSize];
-};
+// A failure of the platform's MIDI output service.
+using CMIDIOutException = CMIDIException<MidiOutputService>;
 
 class CMIDIOutEventFailure : public std::exception {
 public:

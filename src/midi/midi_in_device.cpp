@@ -1,8 +1,23 @@
 #include "midi/midi_in_device.h"
 
 #include <exception>
+#include <new>
 
 namespace midi {
+
+namespace {
+
+// A callback that began before input stopped is looked at again this often while the close
+// waits for it to return (it also wakes the wait when it does).
+constexpr DWORD kCallbackWaitStepMs = 10;
+
+void ReportCloseFailure(const char* what) {
+    char line[1025];
+    wsprintfA(line, "Korvane: closing a MIDI input port: %.900s\n", what);
+    OutputDebugStringA(line);
+}
+
+} // namespace
 
 void InBufferRecord::Release(InBufferRecord* record) {
     midiInUnprepareHeader(record->port, &record->header, sizeof record->header);
@@ -10,82 +25,93 @@ void InBufferRecord::Release(InBufferRecord* record) {
 }
 
 CMIDIInDevice::CMIDIInDevice()
-    : portHandle(nullptr), signalEvent(nullptr), workerThread(nullptr), receiver(nullptr),
-      state(Closed) {
-    signalEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    if (signalEvent == nullptr)
+    : portHandle(nullptr), target(new CallbackTarget), workerThread(nullptr) {
+    target->signalEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (target->signalEvent == nullptr) {
+        delete target;
         throw CMIDIInEventFailure();
+    }
 }
 
 CMIDIInDevice::~CMIDIInDevice() {
-    // A destructor that raised would end the Host's process: a failure to close is reported
-    // and the port left to the platform.
+    // A destructor that raised would end the Host's process. A port that will not close is
+    // left to the platform, its callback reaching a target without a receiver.
     try {
         ClosePort();
     } catch (const std::exception& error) {
-        char line[1025];
-        wsprintfA(line, "Korvane: closing a MIDI input port: %.900s\n", error.what());
-        OutputDebugStringA(line);
+        ReportCloseFailure(error.what());
+        target->receiver.store(nullptr);
+        return;
     }
-    CloseHandle(signalEvent);
+    CloseHandle(target->signalEvent);
+    delete target;
 }
 
 void CMIDIInDevice::OpenPort(UINT deviceIndex) {
     ClosePort();
     const MMRESULT result =
         midiInOpen(&portHandle, deviceIndex, reinterpret_cast<DWORD_PTR>(&InputCallback),
-                   reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION);
+                   reinterpret_cast<DWORD_PTR>(target), CALLBACK_FUNCTION);
     if (result != MMSYSERR_NOERROR)
         throw CMIDIInException(result);
-    state.store(Open);
+    target->state.store(Open);
 }
 
 void CMIDIInDevice::ClosePort() {
-    if (state.load() == Listening)
+    if (target->state.load() == Listening)
         StopListening();
-    if (state.load() != Open)
+    if (target->state.load() != Open)
         return;
     const MMRESULT result = midiInClose(portHandle);
     if (result != MMSYSERR_NOERROR)
         throw CMIDIInException(result);
-    state.store(Closed);
+    WaitForCallbacks();
+    target->state.store(Closed);
 }
 
 void CMIDIInDevice::StartListening() {
-    if (state.load() != Open)
+    if (target->state.load() != Open)
         return;
-    state.store(Listening); // before the worker starts, so that its loop runs
+    target->state.store(Listening); // before the worker starts, so that its loop runs
     workerThread = CreateThread(nullptr, 0, &InputWorker, this, 0, nullptr);
     if (workerThread == nullptr) {
-        state.store(Open);
+        target->state.store(Open);
         throw CMIDIInThreadFailure();
     }
     const MMRESULT result = midiInStart(portHandle);
     if (result != MMSYSERR_NOERROR) {
-        state.store(Open);
+        target->state.store(Open);
         EndWorker();
         throw CMIDIInException(result);
     }
 }
 
 void CMIDIInDevice::StopListening() {
-    if (state.load() != Listening)
+    if (target->state.load() != Listening)
         return;
-    state.store(Open); // before the signal, so that the woken worker sees it
+    target->state.store(Open); // before the signal, so that the woken worker sees it
     EndWorker();
     midiInReset(portHandle);
+    WaitForCallbacks();
     bufferQueue.ReleaseAll();
 }
 
 void CMIDIInDevice::EndWorker() {
-    SetEvent(signalEvent);
+    SetEvent(target->signalEvent);
     WaitForSingleObject(workerThread, INFINITE);
     CloseHandle(workerThread);
     workerThread = nullptr;
 }
 
+void CMIDIInDevice::WaitForCallbacks() {
+    target->closeWaiting.store(true);
+    while (target->callbacksInProgress.load() != 0)
+        WaitForSingleObject(target->signalEvent, kCallbackWaitStepMs);
+    target->closeWaiting.store(false);
+}
+
 CMIDIReceiver* CMIDIInDevice::AttachReceiver(CMIDIReceiver* newReceiver) {
-    return receiver.exchange(newReceiver);
+    return target->receiver.exchange(newReceiver);
 }
 
 void CMIDIInDevice::QueryCaps(UINT deviceIndex, MIDIINCAPSA& caps) {
@@ -96,30 +122,38 @@ void CMIDIInDevice::QueryCaps(UINT deviceIndex, MIDIINCAPSA& caps) {
 
 void CALLBACK CMIDIInDevice::InputCallback(HMIDIIN, UINT message, DWORD_PTR instance,
                                            DWORD_PTR param1, DWORD_PTR param2) {
-    auto* device = reinterpret_cast<CMIDIInDevice*>(instance);
-    CMIDIReceiver* target = device->receiver.load();
-    if (target == nullptr)
+    auto* target = reinterpret_cast<CallbackTarget*>(instance);
+    target->callbacksInProgress.fetch_add(1);
+    Deliver(*target, message, param1, param2);
+    if (target->callbacksInProgress.fetch_sub(1) == 1 && target->closeWaiting.load())
+        SetEvent(target->signalEvent);
+}
+
+void CMIDIInDevice::Deliver(CallbackTarget& target, UINT message, DWORD_PTR param1,
+                            DWORD_PTR param2) {
+    CMIDIReceiver* receiver = target.receiver.load();
+    if (receiver == nullptr)
         return;
     const auto timeStamp = static_cast<DWORD>(param2);
     const auto* header = reinterpret_cast<const MIDIHDR*>(param1);
     switch (message) {
     case MIM_DATA:
-        target->OnShortMsg(static_cast<DWORD>(param1), timeStamp);
+        receiver->OnShortMsg(static_cast<DWORD>(param1), timeStamp);
         break;
     case MIM_ERROR:
-        target->OnShortMsgError(static_cast<DWORD>(param1), timeStamp);
+        receiver->OnShortMsgError(static_cast<DWORD>(param1), timeStamp);
         break;
     case MIM_LONGDATA:
     case MIM_LONGERROR:
-        if (device->state.load() != Listening || header == nullptr)
+        if (target.state.load() != Listening || header == nullptr)
             break;
         if (message == MIM_LONGDATA)
-            target->OnLongMsg(reinterpret_cast<const BYTE*>(header->lpData),
-                              header->dwBytesRecorded, timeStamp);
+            receiver->OnLongMsg(reinterpret_cast<const BYTE*>(header->lpData),
+                                header->dwBytesRecorded, timeStamp);
         else
-            target->OnLongMsgError(reinterpret_cast<const BYTE*>(header->lpData),
-                                   header->dwBytesRecorded, timeStamp);
-        SetEvent(device->signalEvent); // the worker releases one record
+            receiver->OnLongMsgError(reinterpret_cast<const BYTE*>(header->lpData),
+                                     header->dwBytesRecorded, timeStamp);
+        SetEvent(target.signalEvent); // the worker releases one record
         break;
     default:
         break; // port opened, port closed
@@ -128,9 +162,9 @@ void CALLBACK CMIDIInDevice::InputCallback(HMIDIIN, UINT message, DWORD_PTR inst
 
 DWORD WINAPI CMIDIInDevice::InputWorker(LPVOID parameter) {
     auto* device = static_cast<CMIDIInDevice*>(parameter);
-    while (device->state.load() == Listening) {
-        WaitForSingleObject(device->signalEvent, INFINITE);
-        if (device->state.load() != Listening)
+    while (device->target->state.load() == Listening) {
+        WaitForSingleObject(device->target->signalEvent, INFINITE);
+        if (device->target->state.load() != Listening)
             break;
         device->bufferQueue.ReleaseFront();
     }

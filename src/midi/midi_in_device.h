@@ -33,28 +33,43 @@ public:
     CMIDIInDevice& operator=(const CMIDIInDevice&) = delete;
 
     void OpenPort(UINT deviceIndex);
+    // Stops listening and closes the port; once it returns, no callback is in progress and
+    // none will come.
     void ClosePort();
     void StartListening();
+    // Once it returns no callback is in progress, and input has stopped.
     void StopListening();
     // Replaces the receiver and returns the previous one; never deletes a receiver.
     CMIDIReceiver* AttachReceiver(CMIDIReceiver* newReceiver);
-    bool IsPortOpen() const { return state.load() != Closed; }
-    bool IsListening() const { return state.load() == Listening; }
+    bool IsPortOpen() const { return target->state.load() != Closed; }
+    bool IsListening() const { return target->state.load() == Listening; }
 
     static void QueryCaps(UINT deviceIndex, MIDIINCAPSA& caps);
 
 private:
+    // Everything the platform's callback reaches. A port that cannot be closed may keep
+    // calling, so it then outlives the device: it is left to the platform with no receiver.
+    struct CallbackTarget {
+        std::atomic<CMIDIReceiver*> receiver{nullptr};
+        std::atomic<int> state{Closed};
+        HANDLE signalEvent = nullptr;            // wakes the worker, and a close that waits
+        std::atomic<int> callbacksInProgress{0}; // counted by the callback itself
+        std::atomic<bool> closeWaiting{false};   // a close waits for the count to reach 0
+    };
+
     static void CALLBACK InputCallback(HMIDIIN port, UINT message, DWORD_PTR instance,
                                        DWORD_PTR param1, DWORD_PTR param2);
+    static void Deliver(CallbackTarget& target, UINT message, DWORD_PTR param1, DWORD_PTR param2);
     static DWORD WINAPI InputWorker(LPVOID device);
     void EndWorker();
+    // The platform may be running a callback that began before input stopped; it is waited
+    // for here rather than trusted to the platform's close.
+    void WaitForCallbacks();
 
     HMIDIIN portHandle;
-    HANDLE signalEvent;
+    CallbackTarget* target;
     HANDLE workerThread;
-    std::atomic<CMIDIReceiver*> receiver;
     InBufferQueue bufferQueue;
-    std::atomic<int> state;
 };
 
 } // namespace midi

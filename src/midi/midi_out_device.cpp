@@ -21,6 +21,20 @@ void ReportCloseFailure(const char* what) {
     OutputDebugStringA(line);
 }
 
+// Holds a critical section for the life of the guard.
+class SectionGuard {
+public:
+    explicit SectionGuard(CRITICAL_SECTION& held) : section(held) {
+        EnterCriticalSection(&section);
+    }
+    ~SectionGuard() { LeaveCriticalSection(&section); }
+    SectionGuard(const SectionGuard&) = delete;
+    SectionGuard& operator=(const SectionGuard&) = delete;
+
+private:
+    CRITICAL_SECTION& section;
+};
+
 } // namespace
 
 OutBufferRecord* OutBufferRecord::Create(HMIDIOUT port, const BYTE* bytes, DWORD byteCount) {
@@ -41,21 +55,34 @@ OutBufferRecord* OutBufferRecord::Create(HMIDIOUT port, const BYTE* bytes, DWORD
     record->header.lpData = reinterpret_cast<LPSTR>(storage);
     record->header.dwBufferLength = byteCount;
     record->header.dwFlags = 0;
+    record->header.dwUser = reinterpret_cast<DWORD_PTR>(record);
     return record;
 }
 
 void OutBufferRecord::Release(OutBufferRecord* record) {
     midiOutUnprepareHeader(record->port, &record->header, sizeof record->header);
+    Free(record);
+}
+
+void OutBufferRecord::Free(OutBufferRecord* record) {
     delete[] record->heapBytes;
     delete record;
 }
 
-CMIDIOutDevice::CMIDIOutDevice()
-    : portHandle(nullptr), signalEvent(nullptr), workerThread(nullptr), state(Closed),
-      acceptedCount(0), completedCount(0) {
-    signalEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    if (signalEvent == nullptr)
+CMIDIOutDevice::CallbackTarget* CMIDIOutDevice::NewCallbackTarget() {
+    HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    auto* created = event != nullptr ? new (std::nothrow) CallbackTarget{event} : nullptr;
+    if (created == nullptr) {
+        if (event != nullptr)
+            CloseHandle(event);
         throw CMIDIOutEventFailure();
+    }
+    return created;
+}
+
+CMIDIOutDevice::CMIDIOutDevice()
+    : portHandle(nullptr), target(NewCallbackTarget()), workerThread(nullptr), state(Closed) {
+    InitializeCriticalSection(&sendLock);
 }
 
 CMIDIOutDevice::~CMIDIOutDevice() {
@@ -63,18 +90,22 @@ CMIDIOutDevice::~CMIDIOutDevice() {
     // No send may ever reach a destroyed device: the next controller binds its own.
     CMIDIOutDevice* self = this;
     theOutputDevice.compare_exchange_strong(self, nullptr);
-    CloseHandle(signalEvent);
+    DeleteCriticalSection(&sendLock);
+    if (target != nullptr) {
+        CloseHandle(target->signalEvent);
+        delete target;
+    }
 }
 
 void CMIDIOutDevice::OpenPort(UINT deviceIndex) {
     ClosePort();
+    if (target == nullptr)
+        target = NewCallbackTarget(); // the last one was left to a port that would not close
     const MMRESULT result =
         midiOutOpen(&portHandle, deviceIndex, reinterpret_cast<DWORD_PTR>(&OutputCallback),
-                    reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION);
+                    reinterpret_cast<DWORD_PTR>(target), CALLBACK_FUNCTION);
     if (result != MMSYSERR_NOERROR)
         throw CMIDIOutException(result);
-    acceptedCount.store(0);
-    completedCount.store(0);
     state.store(Open);
     workerThread = CreateThread(nullptr, 0, &OutputWorker, this, 0, nullptr);
     if (workerThread == nullptr) {
@@ -89,32 +120,43 @@ void CMIDIOutDevice::ClosePort() {
         return;
     StopWorker();
     // The platform may still hold buffers it has not reported done; they are released only
-    // once it has, or after a reset when it never does.
-    if (!WaitForCompletions(kCloseWaitMs)) {
+    // once it has. A port that never finishes is reset as a last resort.
+    if (!WaitUntilAllDone(kCloseWaitMs)) {
         ReportCloseFailure("buffers still pending, resetting the port");
         midiOutReset(portHandle);
-        WaitForCompletions(kCloseWaitMs);
+        WaitUntilAllDone(kCloseWaitMs);
     }
-    pendingQueue.ReleaseAll();
-    midiOutClose(portHandle);
+    pendingQueue.ReleaseDone();
+    if (pendingQueue.Size() != 0) {
+        LeaveToPlatform("the port never finished some buffers; they are left to it");
+        return;
+    }
+    const MMRESULT result = midiOutClose(portHandle);
+    if (result != MMSYSERR_NOERROR)
+        LeaveToPlatform(CMIDIOutException(result).what());
+}
+
+void CMIDIOutDevice::LeaveToPlatform(const char* why) {
+    ReportCloseFailure(why);
+    pendingQueue.Abandon();
+    target = nullptr;
 }
 
 void CMIDIOutDevice::StopWorker() {
     state.store(Closed);
-    SetEvent(signalEvent);
+    SetEvent(target->signalEvent);
     WaitForSingleObject(workerThread, INFINITE);
     CloseHandle(workerThread);
     workerThread = nullptr;
 }
 
-bool CMIDIOutDevice::WaitForCompletions(DWORD milliseconds) {
+bool CMIDIOutDevice::WaitUntilAllDone(DWORD milliseconds) {
     // The callback signals the event on every completion, so each wait ends early when one
     // comes; the steps bound the wait in real time whatever the clock does.
-    for (DWORD waited = 0; completedCount.load() != acceptedCount.load();
-         waited += kCloseWaitStepMs) {
+    for (DWORD waited = 0; !pendingQueue.AllDone(); waited += kCloseWaitStepMs) {
         if (waited >= milliseconds)
             return false;
-        WaitForSingleObject(signalEvent, kCloseWaitStepMs);
+        WaitForSingleObject(target->signalEvent, kCloseWaitStepMs);
     }
     return true;
 }
@@ -135,8 +177,7 @@ void CMIDIOutDevice::SendLong(const BYTE* bytes, DWORD byteCount) {
         throw CMIDIOutMemFailure();
     MMRESULT result = midiOutPrepareHeader(portHandle, &record->header, sizeof record->header);
     if (result != MMSYSERR_NOERROR) {
-        delete[] record->heapBytes;
-        delete record;
+        OutBufferRecord::Free(record);
         throw CMIDIOutException(result);
     }
     try {
@@ -145,10 +186,11 @@ void CMIDIOutDevice::SendLong(const BYTE* bytes, DWORD byteCount) {
         OutBufferRecord::Release(record);
         throw CMIDIOutMemFailure();
     }
-    acceptedCount.fetch_add(1);
+    // Another thread's send may be accepted between this one's acceptance and its queueing;
+    // the lock keeps the queue in the platform's order, which is the order buffers finish in.
+    SectionGuard guard(sendLock);
     result = midiOutLongMsg(portHandle, &record->header, sizeof record->header);
     if (result != MMSYSERR_NOERROR) {
-        acceptedCount.fetch_sub(1);
         pendingQueue.CancelReservation();
         OutBufferRecord::Release(record);
         throw CMIDIOutException(result);
@@ -156,7 +198,7 @@ void CMIDIOutDevice::SendLong(const BYTE* bytes, DWORD byteCount) {
     pendingQueue.Append(record);
     // The platform may have reported the buffer done before it was queued; the worker then
     // releases it now rather than at the next completion.
-    SetEvent(signalEvent);
+    SetEvent(target->signalEvent);
 }
 
 void CMIDIOutDevice::QueryCaps(UINT deviceIndex, MIDIOUTCAPSA& caps) {
@@ -165,29 +207,27 @@ void CMIDIOutDevice::QueryCaps(UINT deviceIndex, MIDIOUTCAPSA& caps) {
         throw CMIDIOutException(result);
 }
 
-void CALLBACK CMIDIOutDevice::OutputCallback(HMIDIOUT, UINT message, DWORD_PTR instance, DWORD_PTR,
-                                             DWORD_PTR) {
-    // Runs on the platform's thread, where only a few system calls are allowed: it counts
-    // the completion and wakes the worker, nothing else.
+void CALLBACK CMIDIOutDevice::OutputCallback(HMIDIOUT, UINT message, DWORD_PTR instance,
+                                             DWORD_PTR param1, DWORD_PTR) {
+    // Runs on the platform's thread, where only a few system calls are allowed: it marks the
+    // buffer done and wakes the worker, nothing else.
     if (message != MOM_DONE)
         return;
-    auto* device = reinterpret_cast<CMIDIOutDevice*>(instance);
-    device->completedCount.fetch_add(1);
-    SetEvent(device->signalEvent);
+    const auto* header = reinterpret_cast<const MIDIHDR*>(param1);
+    if (header != nullptr && header->dwUser != 0)
+        reinterpret_cast<OutBufferRecord*>(header->dwUser)->done.store(true);
+    SetEvent(reinterpret_cast<CallbackTarget*>(instance)->signalEvent);
 }
 
-// Releases one record per completion, oldest first (the platform finishes buffers in the
-// order it accepted them). Several completions may arrive for one wake-up; a completion whose
-// record is not queued yet is caught up with when the sender queues it.
+// Releases the records the platform has reported done, oldest first, and never one it still
+// holds: they finish in the order they were accepted, which is the queue's order.
 DWORD WINAPI CMIDIOutDevice::OutputWorker(LPVOID parameter) {
     auto* device = static_cast<CMIDIOutDevice*>(parameter);
-    uint32_t released = 0;
     while (device->state.load() == Open) {
-        WaitForSingleObject(device->signalEvent, INFINITE);
+        WaitForSingleObject(device->target->signalEvent, INFINITE);
         if (device->state.load() != Open)
             break;
-        while (released != device->completedCount.load() && device->pendingQueue.ReleaseFront())
-            ++released;
+        device->pendingQueue.ReleaseDone();
     }
     return 0;
 }

@@ -4,7 +4,7 @@
 #pragma once
 
 #include <atomic>
-#include <cstdint>
+#include <cstddef>
 
 #include "midi/buffer_queue.h"
 #include "midi/midi_exceptions.h"
@@ -20,9 +20,14 @@ struct OutBufferRecord {
     static OutBufferRecord* Create(HMIDIOUT port, const BYTE* bytes, DWORD byteCount);
     // Unprepares the header (result ignored) and frees the record.
     static void Release(OutBufferRecord* record);
+    // Frees a record whose header was never prepared.
+    static void Free(OutBufferRecord* record);
+    // The platform has reported the buffer done (set by the port's callback).
+    static bool IsDone(const OutBufferRecord* record) { return record->done.load(); }
 
     HMIDIOUT port;
-    MIDIHDR header;
+    MIDIHDR header; // dwUser names the record, for the callback
+    std::atomic<bool> done;
     BYTE* heapBytes;
     BYTE inlineBytes[kInlineBytes];
 };
@@ -41,6 +46,8 @@ public:
     void OpenPort(UINT deviceIndex);
     void ClosePort();
     void SendShort(DWORD word);
+    // May run on two threads at once: the queue keeps the records in the order in which the
+    // platform accepted their buffers.
     void SendLong(const BYTE* bytes, DWORD byteCount);
     bool IsPortOpen() const { return state.load() == Open; }
     // Long messages handed to the platform and not yet released.
@@ -49,21 +56,29 @@ public:
     static void QueryCaps(UINT deviceIndex, MIDIOUTCAPSA& caps);
 
 private:
+    // What the platform's callback reaches. A port that cannot be closed keeps calling it, so
+    // it then outlives the device: it is left to the platform rather than freed.
+    struct CallbackTarget {
+        HANDLE signalEvent; // wakes the worker, and a close waiting for completions
+    };
+
+    static CallbackTarget* NewCallbackTarget();
     static void CALLBACK OutputCallback(HMIDIOUT port, UINT message, DWORD_PTR instance,
                                         DWORD_PTR param1, DWORD_PTR param2);
     static DWORD WINAPI OutputWorker(LPVOID device);
     void StopWorker();
-    bool WaitForCompletions(DWORD milliseconds);
+    bool WaitUntilAllDone(DWORD milliseconds);
+    // Leaves the open port, the buffers it still holds and the callback's target to the
+    // platform, so that nothing it may still touch is freed.
+    void LeaveToPlatform(const char* why);
 
     HMIDIOUT portHandle;
-    HANDLE signalEvent;
+    CallbackTarget* target;
     HANDLE workerThread;
     OutBufferQueue pendingQueue;
+    // Held from the platform's acceptance of a buffer until its record is queued.
+    CRITICAL_SECTION sendLock;
     std::atomic<int> state;
-    // Long messages the platform accepted and those it reported done: at close the device
-    // waits until they agree before it releases any record.
-    std::atomic<uint32_t> acceptedCount;
-    std::atomic<uint32_t> completedCount;
 };
 
 } // namespace midi
