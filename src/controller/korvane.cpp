@@ -26,6 +26,9 @@ constexpr BYTE kInitMessage[] = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x01, 0x00, 0xF7}
 
 constexpr int kNoPort = -1;
 
+// How long the close waits for a gesture in progress: long enough for any Host call to return.
+constexpr DWORD kGestureWaitMs = 2000;
+
 void ReportAttachError(const char* what) {
     char line[1025];
     wsprintfA(line, kAttachErrorFormat, what);
@@ -138,8 +141,19 @@ void Korvane::SendInitMessage() {
     message.Send();
 }
 
+bool Korvane::BeginClose() {
+    if (inputGate.ShutAndWait(kGestureWaitMs))
+        return true;
+    // The gesture may still send; what it sends is dropped rather than reach the surface after
+    // the close, and the next controller binds its own output.
+    midi::CMIDIOutDevice* bound = &midiOut;
+    midi::theOutputDevice.compare_exchange_strong(bound, nullptr);
+    return false;
+}
+
 void Korvane::CloseSurface() {
     LockGuard guard(lock);
+    pendingUpdates.Clear(); // the surface goes dark: what they would show no longer matters
     // The LEDs go dark even when the port refuses a display line; the first failure is
     // raised afterwards, for the caller to report.
     StepSeries steps;

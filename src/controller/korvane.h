@@ -6,6 +6,8 @@
 #include <cstdint>
 
 #include "controller/controller_lock.h"
+#include "controller/input_gate.h"
+#include "controller/pending_updates.h"
 #include "controls/button_bank.h"
 #include "controls/touch_strip.h"
 #include "controls/user_settings_dlg.h"
@@ -32,12 +34,22 @@ public:
     void OnLongMsgError(const BYTE* bytes, DWORD byteCount, DWORD timeStamp) override;
     void OnShortMsgError(DWORD word, DWORD timeStamp) override;
 
+    // The Host's entries (UpdateController and the refresh timer). They never wait for the
+    // lock (see controller_lock.h): a notification that finds it taken waits in order for the
+    // next entry, and a tick that finds it taken is skipped.
+    void OnHostUpdate(int32_t code, int32_t first, int32_t second, int32_t third);
+    void OnRefreshTimer();
+
     // Lifecycle.
     int32_t OpenSurface();
     void SendInitMessage();
+    // Ignores surface input from now on and waits, delivering the calls the Host sends to this
+    // thread, for the gesture in progress to finish (2 s at most). False when it did not: the
+    // controller must then be left alone, as that gesture is still inside it.
+    bool BeginClose();
     void CloseSurface();
 
-    // Host-to-surface refresh.
+    // Host-to-surface refresh, with the lock held.
     void HandleUpdate(int32_t code, int32_t first, int32_t second, int32_t third);
     void Tick(bool force);
     void SetCurrentTrack(int32_t track);
@@ -57,6 +69,8 @@ public:
 
 private:
     ControllerLock lock; // first in, last out: every other member is guarded by it
+    InputGate inputGate;
+    PendingUpdates pendingUpdates;
 
 public:
     bool portsMissing;
@@ -79,4 +93,7 @@ public:
 private:
     void AttachToPorts(UINT outputIndex, UINT inputIndex);
     void DispatchShortMessage(DWORD word);
+    // The queued notifications, oldest first, and the resynchronisation after an overflow.
+    void HandlePendingUpdates();
+    void ResyncWithHost();
 };

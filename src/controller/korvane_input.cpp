@@ -8,6 +8,9 @@
 #include "midi/midi_msg.h"
 
 void Korvane::OnShortMsg(DWORD word, DWORD) {
+    const InputGate::Pass pass(inputGate);
+    if (!pass)
+        return; // the controller is closing
     RunGuarded("handling surface input", [this, word] {
         LockGuard guard(lock);
         DispatchShortMessage(word);

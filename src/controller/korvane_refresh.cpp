@@ -5,47 +5,107 @@
 #include "controls/led.h"
 
 namespace {
+
 // The slow refresh runs when strictly more than this has passed since the last one.
 constexpr uint32_t kSlowRefreshMs = 300;
+
+// What a notification the surface mirrors does. The Host's other codes change nothing here:
+// level changes (21) among them, which the slow refresh picks up.
+struct Mirror {
+    int32_t code;
+    void (*handle)(Korvane& controller, int32_t first, int32_t second);
+};
+
+constexpr Mirror kMirrors[] = {
+    {HostParam::Record, [](Korvane& controller, int32_t first,
+                           int32_t) { controller.buttons.record.SetState(first != 0); }},
+    {HostParam::TrackState16,
+     [](Korvane& controller, int32_t track, int32_t state) {
+         if (track == controller.currentTrack)
+             controller.buttons.trackState16.SetState(state != 0);
+     }},
+    {HostParam::Solo,
+     [](Korvane& controller, int32_t track, int32_t state) {
+         if (track == controller.currentTrack)
+             controller.buttons.solo.SetState(state != 0);
+         // A solo on any track may change whether some track is soloed; the LED follows on
+         // the next refresh.
+         controller.buttons.anySolo.state = AnyTrackSoloed();
+     }},
+    {HostParam::CurrentTrack,
+     [](Korvane& controller, int32_t track, int32_t) { controller.SetCurrentTrack(track); }},
+    {HostParam::TrackState20,
+     [](Korvane& controller, int32_t track, int32_t state) {
+         if (track == controller.currentTrack)
+             controller.buttons.trackState20.SetState(state != 0);
+     }},
+    {HostParam::Pan, [](Korvane& controller, int32_t, int32_t) { controller.RefreshDisplay(); }},
+    {HostParam::Name, [](Korvane& controller, int32_t, int32_t) { controller.RefreshDisplay(); }},
+};
+
+const Mirror* FindMirror(int32_t code) {
+    for (const Mirror& mirror : kMirrors)
+        if (mirror.code == code)
+            return &mirror;
+    return nullptr;
+}
+
 } // namespace
 
-void Korvane::HandleUpdate(int32_t code, int32_t first, int32_t second, int32_t) {
-    LockGuard guard(lock);
-    const bool forCurrentTrack = first == currentTrack;
-    switch (code) {
-    case HostParam::Record:
-        buttons.record.SetState(first != 0);
-        break;
-    case HostParam::TrackState16:
-        if (forCurrentTrack)
-            buttons.trackState16.SetState(second != 0);
-        break;
-    case HostParam::Solo:
-        if (forCurrentTrack)
-            buttons.solo.SetState(second != 0);
-        // A solo on any track may change whether some track is soloed; the LED follows on
-        // the next refresh.
-        buttons.anySolo.state = AnyTrackSoloed();
-        break;
-    case HostParam::CurrentTrack:
-        SetCurrentTrack(first);
-        break;
-    case HostParam::TrackState20:
-        if (forCurrentTrack)
-            buttons.trackState20.SetState(second != 0);
-        break;
-    case HostParam::Pan:
-    case HostParam::Name:
-        RefreshDisplay();
-        break;
-    default:
-        // Level changes and everything else are picked up by the slow refresh, or unused.
-        break;
+void Korvane::OnHostUpdate(int32_t code, int32_t first, int32_t second, int32_t third) {
+    if (FindMirror(code) == nullptr)
+        return;
+    // A Host may notify from inside a call that surface input made. That is the MIDI thread,
+    // where no display message may be prepared: the notification waits for the Host's thread
+    // like one that finds the lock taken.
+    if (InputGate::HandlingInputHere()) {
+        pendingUpdates.Add({code, first, second});
+        return;
     }
+    TryLockGuard guard(lock);
+    if (!guard) {
+        pendingUpdates.Add({code, first, second});
+        return;
+    }
+    HandlePendingUpdates();
+    HandleUpdate(code, first, second, third);
+    HandlePendingUpdates(); // queued by other Host threads meanwhile
+}
+
+void Korvane::OnRefreshTimer() {
+    TryLockGuard guard(lock);
+    if (!guard)
+        return; // surface input holds the controller: the next tick catches up
+    HandlePendingUpdates();
+    Tick(false);
+}
+
+void Korvane::HandlePendingUpdates() {
+    PendingUpdates::Update update;
+    while (pendingUpdates.Take(update))
+        HandleUpdate(update.code, update.first, update.second, 0);
+    if (pendingUpdates.TakeResync())
+        ResyncWithHost();
+}
+
+void Korvane::ResyncWithHost() {
+    // Notifications were dropped when too many came at once; what they told is read back
+    // (recording and the current track are never dropped) and everything is sent again.
+    buttons.trackState16.SetState(GetTrackState(HostParam::TrackState16, currentTrack));
+    buttons.solo.SetState(GetTrackState(HostParam::Solo, currentTrack));
+    buttons.trackState20.SetState(GetTrackState(HostParam::TrackState20, currentTrack));
+    buttons.anySolo.state = AnyTrackSoloed();
+    pages.UpdateFader(true);
+    buttons.Refresh(true);
+    RefreshDisplay();
+}
+
+void Korvane::HandleUpdate(int32_t code, int32_t first, int32_t second, int32_t) {
+    if (const Mirror* mirror = FindMirror(code))
+        mirror->handle(*this, first, second);
 }
 
 void Korvane::Tick(bool force) {
-    LockGuard guard(lock);
     const uint32_t now = GetTickCount();
     const bool slow = now - lastSlowRefresh > kSlowRefreshMs; // unsigned: survives the wrap
     if (slow) {

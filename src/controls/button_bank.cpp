@@ -1,7 +1,6 @@
 #include "controls/button_bank.h"
 
 #include "controls/button_notes.h"
-#include "host/boundary.h"
 #include "host/host_bridge.h"
 
 namespace {
@@ -42,22 +41,18 @@ void ButtonBank::Refresh(bool force) {
 }
 
 void ButtonBank::AllLedsOff() {
-    // Every LED is tried even when the port refuses one, so that a passing failure at close
-    // leaves no LED lit; the first refusal is raised afterwards.
-    StepSeries steps;
-    const auto off = [&steps](auto& led) { steps.Run([&led] { led.LedOff(); }); };
-    off(shift);
-    steps.Run([this] { encoderModes.AllLedsOff(); });
-    off(record);
+    // A refused LED does not stop the others: each send reports its refusal and goes on.
+    shift.LedOff();
+    encoderModes.AllLedsOff();
+    record.LedOff();
     for (StateButton& key : functionKeys)
-        off(key);
-    off(trackLeft);
-    off(trackRight);
-    off(playMode);
-    off(faderFunction);
-    off(anySolo);
-    off(trackState16);
-    off(solo);
-    off(trackState20);
-    steps.Finish();
+        key.LedOff();
+    trackLeft.LedOff();
+    trackRight.LedOff();
+    playMode.LedOff();
+    faderFunction.LedOff();
+    anySolo.LedOff();
+    trackState16.LedOff();
+    solo.LedOff();
+    trackState20.LedOff();
 }

@@ -1,7 +1,6 @@
 #include "controls/encoder_mode_selector.h"
 
 #include "controls/button_notes.h"
-#include "host/boundary.h"
 
 EncoderModeSelector::EncoderModeSelector()
     : mode(kTrackMode), modeButtons{{Note::Mode0, true},
@@ -30,8 +29,6 @@ void EncoderModeSelector::Refresh(bool force) {
 }
 
 void EncoderModeSelector::AllLedsOff() {
-    StepSeries steps;
     for (StateButton& button : modeButtons)
-        steps.Run([&button] { button.LedOff(); });
-    steps.Finish();
+        button.LedOff();
 }

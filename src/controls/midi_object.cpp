@@ -1,5 +1,6 @@
 #include "controls/midi_object.h"
 
+#include "controls/refused_feedback.h"
 #include "midi/midi_msg.h"
 
 namespace {
@@ -34,7 +35,9 @@ bool MidiNote::Match(const uint8_t* bytes, uint32_t length) {
 void MidiNote::Send(bool force) {
     if (outValue != sentValue || force) {
         midi::CShortMsg message(status, 0, note, outValue);
-        message.Send();
+        // A refused send is not taken as shown: the next update sends again.
+        if (!RefusedFeedback::Send(message))
+            return;
     }
     MarkSent();
 }
@@ -74,6 +77,6 @@ void MidiPitchBend::Send(bool force) {
         return;
     midi::CShortMsg message(status, 0, static_cast<unsigned>((value & 7) << 4),
                             static_cast<unsigned>((value >> 3) & 0x7F));
-    message.Send();
-    MarkSent();
+    if (RefusedFeedback::Send(message))
+        MarkSent();
 }

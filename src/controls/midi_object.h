@@ -28,7 +28,8 @@ public:
 
     void MarkSent() override;
     bool Match(const uint8_t* bytes, uint32_t length) override;
-    // Sends outValue on the note when it differs from the value sent last, or when forced.
+    // Sends outValue on the note when it differs from the value sent last, or when forced. A
+    // send the port refuses is reported, not raised, and leaves the value unsent.
     void Send(bool force);
 
     uint8_t outValue;
@@ -65,7 +66,8 @@ public:
     explicit MidiPitchBend(uint8_t channel);
 
     bool Match(const uint8_t* bytes, uint32_t length) override;
-    // Sends value as a pitch bend when it differs from the value sent last, or when forced.
+    // Sends value as a pitch bend when it differs from the value sent last, or when forced. A
+    // send the port refuses is reported, not raised, and leaves the value unsent.
     void Send(bool force);
 
     uint8_t msb; // the raw second data byte of the last message that matched

@@ -27,12 +27,6 @@ void SendCommand(int32_t command, int32_t event) {
         hostTable.SendCommand(command, event);
 }
 
-bool ReadTrackState(int32_t id, int32_t track) {
-    int32_t state = 0;
-    GetParameter(id, track, &state);
-    return state == 1;
-}
-
 bool IsEqBand(int32_t band) {
     return band >= 0 && band <= 2;
 }
@@ -84,20 +78,26 @@ void SelectNextTrack(int16_t current) {
     SelectTrack(next > kTrackCount ? kTrackCount : next);
 }
 
+bool GetTrackState(int32_t id, int32_t track) {
+    int32_t state = 0;
+    GetParameter(id, track, &state);
+    return state == 1;
+}
+
 void ToggleTrackState(int32_t id, int32_t track) {
     SetParameter(id, 1, track);
 }
 
 void ClearTrackStateOnAll(int32_t id) {
     for (int32_t track = 0; track < kTrackCount; ++track) {
-        if (ReadTrackState(id, track))
+        if (GetTrackState(id, track))
             ToggleTrackState(id, track);
     }
 }
 
 void ClearLastSolo() {
     for (int32_t track = kTrackCount - 1; track >= 0; --track) {
-        if (ReadTrackState(HostParam::Solo, track)) {
+        if (GetTrackState(HostParam::Solo, track)) {
             ToggleTrackState(HostParam::Solo, track);
             return;
         }
@@ -106,7 +106,7 @@ void ClearLastSolo() {
 
 bool AnyTrackSoloed() {
     for (int32_t track = 0; track < kTrackCount; ++track) {
-        if (ReadTrackState(HostParam::Solo, track))
+        if (GetTrackState(HostParam::Solo, track))
             return true;
     }
     return false;

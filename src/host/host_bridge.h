@@ -78,6 +78,8 @@ void SelectTrack(int32_t track);
 void SelectPreviousTrack(int16_t current);
 void SelectNextTrack(int16_t current);
 
+// Whether the track's state (16, 17 or 20) reads 1.
+bool GetTrackState(int32_t id, int32_t track);
 void ToggleTrackState(int32_t id, int32_t track);
 void ClearTrackStateOnAll(int32_t id);
 void ClearLastSolo();

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "controller/korvane.h"
+#include "controls/refused_feedback.h"
 #include "controls/user_settings_dlg.h"
 #include "host/boundary.h"
 
@@ -16,8 +17,9 @@ UINT_PTR refreshTimer = 0;
 
 void CALLBACK RefreshTimerProc(HWND, UINT, UINT_PTR, DWORD) {
     RunGuarded("refresh timer", [] {
+        RefusedFeedback::Report();
         if (theController != nullptr)
-            theController->Tick(false);
+            theController->OnRefreshTimer();
     });
 }
 
@@ -33,13 +35,22 @@ void StopRefreshTimer() {
     refreshTimer = 0;
 }
 
-// Stops the timer, closes the controller toward the surface and destroys it. The pointer is
-// cleared last, so that input still arriving while the ports close finds the controller.
+// Stops the timer and the surface's input, closes the controller toward the surface and
+// destroys it. Once this returns, the plug-in neither calls the Host nor sends to the surface.
 void DestroyController() {
     StopRefreshTimer();
+    if (!theController->BeginClose()) {
+        // A gesture is still inside a Host call that does not return: destroying the
+        // controller under it would end the Host's process. It is left to the process, inert.
+        OutputDebugStringA("Korvane: a surface gesture did not finish within 2 s; the controller "
+                           "is left open\n");
+        theController = nullptr;
+        return;
+    }
     RunGuarded("closing the surface", [] { theController->CloseSurface(); });
     RunGuarded("destroying the controller", [] { delete theController; });
     theController = nullptr;
+    RefusedFeedback::Report();
 }
 
 } // namespace
@@ -92,7 +103,7 @@ void ConfigureController(void*, void*, int32_t commandCount, EnumCommandFn enumC
 int32_t UpdateController(int32_t code, int32_t first, int32_t second, int32_t third) {
     RunGuarded("handling a Host notification", [=] {
         if (theController != nullptr)
-            theController->HandleUpdate(code, first, second, third);
+            theController->OnHostUpdate(code, first, second, third);
     });
     return 0;
 }
