@@ -79,7 +79,10 @@ Korvane::Korvane(const HostCallbackTable* table)
 Korvane::~Korvane() {
     // Without the lock: stopping and closing the input port waits for a callback in progress,
     // and that callback may be waiting for the lock. The input port goes first, because its
-    // callback is the other thread that sends through the output port.
+    // callback is the other thread that sends through the output port; and this controller
+    // leaves it before, so that a callback the platform begins as the port closes finds no
+    // receiver rather than a controller that is going.
+    midiIn.AttachReceiver(nullptr);
     RunGuarded("closing the surface's input port", [this] {
         if (midiIn.IsPortOpen()) {
             if (midiIn.IsListening())

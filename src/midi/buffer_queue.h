@@ -3,7 +3,6 @@
 // buffer, so a record the platform holds always finds its place in the queue.
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -71,11 +70,17 @@ public:
         }
         return true;
     }
-    // Forgets every record without releasing it: the platform keeps the buffers it may still
-    // read or write, and the memory with them.
-    void Abandon() {
+    // Hands every record to `keep` instead of releasing it (the platform may still read or
+    // write its buffer) and empties the queue.
+    template <typename Keep>
+    void Abandon(Keep keep) {
         Guard guard(lock);
-        std::fill(slots.begin(), slots.end(), nullptr);
+        for (size_t i = 0; i < count; ++i) {
+            Record*& slot = slots[(head + i) % slots.size()];
+            if (slot != nullptr)
+                keep(slot);
+            slot = nullptr;
+        }
         head = 0;
         count = 0;
     }

@@ -7,10 +7,6 @@ namespace midi {
 
 namespace {
 
-// A callback that began before input stopped is looked at again this often while the close
-// waits for it to return (it also wakes the wait when it does).
-constexpr DWORD kCallbackWaitStepMs = 10;
-
 void ReportCloseFailure(const char* what) {
     char line[1025];
     wsprintfA(line, "Korvane: closing a MIDI input port: %.900s\n", what);
@@ -25,26 +21,24 @@ void InBufferRecord::Release(InBufferRecord* record) {
 }
 
 CMIDIInDevice::CMIDIInDevice()
-    : portHandle(nullptr), target(new CallbackTarget), workerThread(nullptr) {
-    target->signalEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    if (target->signalEvent == nullptr) {
-        delete target;
+    : portHandle(nullptr), target(CallbackTarget::Create()), workerThread(nullptr) {
+    if (target == nullptr)
         throw CMIDIInEventFailure();
-    }
 }
 
 CMIDIInDevice::~CMIDIInDevice() {
+    // Nothing reaches the receiver from now on, whatever the platform still calls.
+    target->receiver.store(nullptr);
     // A destructor that raised would end the Host's process. A port that will not close is
     // left to the platform, its callback reaching a target without a receiver.
     try {
         ClosePort();
     } catch (const std::exception& error) {
         ReportCloseFailure(error.what());
-        target->receiver.store(nullptr);
+        CallbackTarget::LeaveToPlatform(target);
         return;
     }
-    CloseHandle(target->signalEvent);
-    delete target;
+    CallbackTarget::Retire(target);
 }
 
 void CMIDIInDevice::OpenPort(UINT deviceIndex) {
@@ -65,7 +59,7 @@ void CMIDIInDevice::ClosePort() {
     const MMRESULT result = midiInClose(portHandle);
     if (result != MMSYSERR_NOERROR)
         throw CMIDIInException(result);
-    WaitForCallbacks();
+    target->WaitForCallbacks();
     target->state.store(Closed);
 }
 
@@ -92,7 +86,7 @@ void CMIDIInDevice::StopListening() {
     target->state.store(Open); // before the signal, so that the woken worker sees it
     EndWorker();
     midiInReset(portHandle);
-    WaitForCallbacks();
+    target->WaitForCallbacks();
     bufferQueue.ReleaseAll();
 }
 
@@ -101,13 +95,6 @@ void CMIDIInDevice::EndWorker() {
     WaitForSingleObject(workerThread, INFINITE);
     CloseHandle(workerThread);
     workerThread = nullptr;
-}
-
-void CMIDIInDevice::WaitForCallbacks() {
-    target->closeWaiting.store(true);
-    while (target->callbacksInProgress.load() != 0)
-        WaitForSingleObject(target->signalEvent, kCallbackWaitStepMs);
-    target->closeWaiting.store(false);
 }
 
 CMIDIReceiver* CMIDIInDevice::AttachReceiver(CMIDIReceiver* newReceiver) {
@@ -123,10 +110,8 @@ void CMIDIInDevice::QueryCaps(UINT deviceIndex, MIDIINCAPSA& caps) {
 void CALLBACK CMIDIInDevice::InputCallback(HMIDIIN, UINT message, DWORD_PTR instance,
                                            DWORD_PTR param1, DWORD_PTR param2) {
     auto* target = reinterpret_cast<CallbackTarget*>(instance);
-    target->callbacksInProgress.fetch_add(1);
+    const CallbackTarget::InProgress inProgress(*target);
     Deliver(*target, message, param1, param2);
-    if (target->callbacksInProgress.fetch_sub(1) == 1 && target->closeWaiting.load())
-        SetEvent(target->signalEvent);
 }
 
 void CMIDIInDevice::Deliver(CallbackTarget& target, UINT message, DWORD_PTR param1,

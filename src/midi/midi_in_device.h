@@ -3,9 +3,8 @@
 // releases the system-exclusive buffers the platform hands back.
 #pragma once
 
-#include <atomic>
-
 #include "midi/buffer_queue.h"
+#include "midi/callback_target.h"
 #include "midi/midi_exceptions.h"
 #include "midi/midi_receiver.h"
 #include "platform/platform.h"
@@ -47,27 +46,14 @@ public:
     static void QueryCaps(UINT deviceIndex, MIDIINCAPSA& caps);
 
 private:
-    // Everything the platform's callback reaches. A port that cannot be closed may keep
-    // calling, so it then outlives the device: it is left to the platform with no receiver.
-    struct CallbackTarget {
-        std::atomic<CMIDIReceiver*> receiver{nullptr};
-        std::atomic<int> state{Closed};
-        HANDLE signalEvent = nullptr;            // wakes the worker, and a close that waits
-        std::atomic<int> callbacksInProgress{0}; // counted by the callback itself
-        std::atomic<bool> closeWaiting{false};   // a close waits for the count to reach 0
-    };
-
     static void CALLBACK InputCallback(HMIDIIN port, UINT message, DWORD_PTR instance,
                                        DWORD_PTR param1, DWORD_PTR param2);
     static void Deliver(CallbackTarget& target, UINT message, DWORD_PTR param1, DWORD_PTR param2);
     static DWORD WINAPI InputWorker(LPVOID device);
     void EndWorker();
-    // The platform may be running a callback that began before input stopped; it is waited
-    // for here rather than trusted to the platform's close.
-    void WaitForCallbacks();
 
     HMIDIIN portHandle;
-    CallbackTarget* target;
+    CallbackTarget* target; // holds the receiver and the state, which the callback reads
     HANDLE workerThread;
     InBufferQueue bufferQueue;
 };

@@ -69,14 +69,10 @@ void OutBufferRecord::Free(OutBufferRecord* record) {
     delete record;
 }
 
-CMIDIOutDevice::CallbackTarget* CMIDIOutDevice::NewCallbackTarget() {
-    HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    auto* created = event != nullptr ? new (std::nothrow) CallbackTarget{event} : nullptr;
-    if (created == nullptr) {
-        if (event != nullptr)
-            CloseHandle(event);
+CallbackTarget* CMIDIOutDevice::NewCallbackTarget() {
+    CallbackTarget* created = CallbackTarget::Create();
+    if (created == nullptr)
         throw CMIDIOutEventFailure();
-    }
     return created;
 }
 
@@ -91,10 +87,8 @@ CMIDIOutDevice::~CMIDIOutDevice() {
     CMIDIOutDevice* self = this;
     theOutputDevice.compare_exchange_strong(self, nullptr);
     DeleteCriticalSection(&sendLock);
-    if (target != nullptr) {
-        CloseHandle(target->signalEvent);
-        delete target;
-    }
+    if (target != nullptr)
+        CallbackTarget::Retire(target);
 }
 
 void CMIDIOutDevice::OpenPort(UINT deviceIndex) {
@@ -123,8 +117,8 @@ void CMIDIOutDevice::ClosePort() {
     // once it has. A port that never finishes is reset as a last resort.
     if (!WaitUntilAllDone(kCloseWaitMs)) {
         ReportCloseFailure("buffers still pending, resetting the port");
-        midiOutReset(portHandle);
-        WaitUntilAllDone(kCloseWaitMs);
+        if (midiOutReset(portHandle) == MMSYSERR_NOERROR)
+            WaitUntilAllDone(kCloseWaitMs);
     }
     pendingQueue.ReleaseDone();
     if (pendingQueue.Size() != 0) {
@@ -132,13 +126,17 @@ void CMIDIOutDevice::ClosePort() {
         return;
     }
     const MMRESULT result = midiOutClose(portHandle);
-    if (result != MMSYSERR_NOERROR)
+    if (result != MMSYSERR_NOERROR) {
         LeaveToPlatform(CMIDIOutException(result).what());
+        return;
+    }
+    target->WaitForCallbacks();
 }
 
 void CMIDIOutDevice::LeaveToPlatform(const char* why) {
     ReportCloseFailure(why);
-    pendingQueue.Abandon();
+    pendingQueue.Abandon([](OutBufferRecord* record) { KeepForPlatform(record); });
+    CallbackTarget::LeaveToPlatform(target);
     target = nullptr;
 }
 
@@ -211,12 +209,14 @@ void CALLBACK CMIDIOutDevice::OutputCallback(HMIDIOUT, UINT message, DWORD_PTR i
                                              DWORD_PTR param1, DWORD_PTR) {
     // Runs on the platform's thread, where only a few system calls are allowed: it marks the
     // buffer done and wakes the worker, nothing else.
+    auto* target = reinterpret_cast<CallbackTarget*>(instance);
+    const CallbackTarget::InProgress inProgress(*target);
     if (message != MOM_DONE)
         return;
     const auto* header = reinterpret_cast<const MIDIHDR*>(param1);
     if (header != nullptr && header->dwUser != 0)
         reinterpret_cast<OutBufferRecord*>(header->dwUser)->done.store(true);
-    SetEvent(reinterpret_cast<CallbackTarget*>(instance)->signalEvent);
+    SetEvent(target->signalEvent);
 }
 
 // Releases the records the platform has reported done, oldest first, and never one it still

@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "midi/buffer_queue.h"
+#include "midi/callback_target.h"
 #include "midi/midi_exceptions.h"
 #include "platform/platform.h"
 
@@ -56,12 +57,6 @@ public:
     static void QueryCaps(UINT deviceIndex, MIDIOUTCAPSA& caps);
 
 private:
-    // What the platform's callback reaches. A port that cannot be closed keeps calling it, so
-    // it then outlives the device: it is left to the platform rather than freed.
-    struct CallbackTarget {
-        HANDLE signalEvent; // wakes the worker, and a close waiting for completions
-    };
-
     static CallbackTarget* NewCallbackTarget();
     static void CALLBACK OutputCallback(HMIDIOUT port, UINT message, DWORD_PTR instance,
                                         DWORD_PTR param1, DWORD_PTR param2);
@@ -73,7 +68,7 @@ private:
     void LeaveToPlatform(const char* why);
 
     HMIDIOUT portHandle;
-    CallbackTarget* target;
+    CallbackTarget* target; // null once left to a port that would not close
     HANDLE workerThread;
     OutBufferQueue pendingQueue;
     // Held from the platform's acceptance of a buffer until its record is queued.

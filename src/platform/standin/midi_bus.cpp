@@ -62,7 +62,8 @@ struct InHandle {
     DWORD_PTR instance;
     bool started = false;
     DWORD startTime = 0;
-    int busy = 0; // callbacks in progress
+    int busy = 0;        // callbacks in progress
+    bool closed = false; // freed once no callback is in progress
 };
 
 struct OutHandle {
@@ -72,6 +73,7 @@ struct OutHandle {
     MidiOutProc callback;
     DWORD_PTR instance;
     int busy = 0;
+    bool closed = false;
     // Headers prepared now. A vector keeps its room, so that a steady stream of long messages
     // costs the bus no heap memory of its own.
     std::vector<MIDIHDR*> prepared;
@@ -164,7 +166,7 @@ public:
     void Reset() {
         std::unique_lock<std::mutex> guard(lock);
         // Handles a test left open are closed here, once their callbacks have returned.
-        changed.wait(guard, [this] { return deliveriesInProgress == 0 && !AnyBusy(); });
+        changed.wait(guard, [this] { return callbacksInProgress == 0 && !AnyBusy(); });
         for (InHandle* handle : inHandles)
             delete handle;
         for (OutHandle* handle : outHandles)
@@ -342,23 +344,25 @@ public:
         return MMSYSERR_NOERROR;
     }
 
+    // A callback in progress is not waited for, as the platform does not promise to: a caller
+    // that must know when its callbacks have ended counts them itself.
     MMRESULT CloseInput(HMIDIIN id) {
         InHandle* handle = nullptr;
         {
-            std::unique_lock<std::mutex> guard(lock);
+            std::lock_guard<std::mutex> guard(lock);
             handle = FindIn(id, "midiInClose");
             if (handle == nullptr)
                 return MMSYSERR_INVALHANDLE;
             if (MMRESULT failure = TakeFailure(STANDIN_BUS_CLOSE_INPUT))
                 return failure;
-            if (inBusCallback)
-                ForbiddenInCallback("midiInClose");
-            else
-                changed.wait(guard, [handle] { return handle->busy == 0; });
+            ForbiddenInCallback("midiInClose");
             inHandles.erase(handle);
+            handle->closed = true;
+            ++handle->busy; // the close notice below
         }
         Notify(handle, MIM_CLOSE);
-        delete handle;
+        std::lock_guard<std::mutex> guard(lock);
+        EndCallback(handle);
         return MMSYSERR_NOERROR;
     }
 
@@ -498,6 +502,8 @@ public:
         OutHandle* handle = FindOut(id, "midiOutReset");
         if (handle == nullptr)
             return MMSYSERR_INVALHANDLE;
+        if (MMRESULT failure = TakeFailure(STANDIN_BUS_RESET_OUTPUT))
+            return failure;
         ++counters.outputResets;
         // Every buffer the port holds completes now, held or not.
         for (Completion& pending : completions) {
@@ -520,7 +526,7 @@ public:
     MMRESULT CloseOutput(HMIDIOUT id) {
         OutHandle* handle = nullptr;
         {
-            std::unique_lock<std::mutex> guard(lock);
+            std::lock_guard<std::mutex> guard(lock);
             handle = FindOut(id, "midiOutClose");
             if (handle == nullptr)
                 return MMSYSERR_INVALHANDLE;
@@ -528,14 +534,16 @@ public:
                 Misuse("midiOutClose with buffers the platform still holds");
                 return MIDIERR_STILLPLAYING;
             }
-            if (inBusCallback)
-                ForbiddenInCallback("midiOutClose");
-            else
-                changed.wait(guard, [handle] { return handle->busy == 0; });
+            if (MMRESULT failure = TakeFailure(STANDIN_BUS_CLOSE_OUTPUT))
+                return failure;
+            ForbiddenInCallback("midiOutClose");
             outHandles.erase(handle);
+            handle->closed = true;
+            ++handle->busy; // the close notice below
         }
         Notify(handle, MOM_CLOSE);
-        delete handle;
+        std::lock_guard<std::mutex> guard(lock);
+        EndCallback(handle);
         return MMSYSERR_NOERROR;
     }
 
@@ -634,6 +642,14 @@ private:
         lastMisuse = what;
     }
 
+    // A callback of a handle has returned; a closed handle goes with its last one.
+    template <typename Handle>
+    void EndCallback(Handle* handle) {
+        if (--handle->busy == 0 && handle->closed)
+            delete handle;
+        changed.notify_all();
+    }
+
     bool AnyBusy() const {
         return std::any_of(inHandles.begin(), inHandles.end(),
                            [](const InHandle* handle) { return handle->busy > 0; }) ||
@@ -642,7 +658,7 @@ private:
     }
 
     bool IsIdle() const {
-        if (!injected.empty() || deliveriesInProgress > 0)
+        if (!injected.empty() || callbacksInProgress > 0)
             return false;
         return completions.empty() || completions.front().held;
     }
@@ -672,7 +688,7 @@ private:
             return;
         }
         ++target->busy;
-        ++deliveriesInProgress;
+        ++callbacksInProgress;
         const DWORD timeStamp = GetTickCount() - target->startTime;
         guard.unlock();
         {
@@ -681,8 +697,8 @@ private:
                              message.second, timeStamp);
         }
         guard.lock();
-        --target->busy;
-        --deliveriesInProgress;
+        EndCallback(target);
+        --callbacksInProgress;
         ++counters.delivered;
         changed.notify_all();
     }
@@ -717,6 +733,7 @@ private:
         }
         if (batch.empty())
             return;
+        ++callbacksInProgress;
         guard.unlock();
         {
             InCallback inCallback;
@@ -729,9 +746,10 @@ private:
         }
         guard.lock();
         for (const Completion& done : batch) {
-            --done.handle->busy;
+            EndCallback(done.handle);
             ++counters.longCompleted;
         }
+        --callbacksInProgress;
         changed.notify_all();
     }
 
@@ -765,7 +783,7 @@ private:
     std::set<InHandle*> inHandles;
     std::set<OutHandle*> outHandles;
     std::deque<std::pair<int, DWORD>> injected;
-    int deliveriesInProgress = 0;
+    int callbacksInProgress = 0;
     std::deque<Completion> completions;
     bool hold = false;
     DWORD delay = 0;

@@ -57,7 +57,8 @@ STANDIN_API void StandinBusInject(int port, DWORD word);
 STANDIN_API void StandinBusDeliverOnCaller(int on);
 // Waits, at most `milliseconds` of real time, until every injected message has been delivered
 // or dropped and every long buffer that is not held has completed, with no callback in
-// progress. Returns 0 on time-out.
+// progress. Returns 0 on time-out. (midiInClose and midiOutClose do not wait for a callback in
+// progress, as the platform does not promise to.)
 STANDIN_API int StandinBusWaitIdle(DWORD milliseconds);
 
 // ---- Output: what the module sent ---------------------------------------------------------------
@@ -92,6 +93,8 @@ typedef enum StandinBusOperation {
     STANDIN_BUS_SEND_SHORT,     // midiOutShortMsg
     STANDIN_BUS_PREPARE_OUTPUT, // midiOutPrepareHeader
     STANDIN_BUS_SEND_LONG,      // midiOutLongMsg
+    STANDIN_BUS_RESET_OUTPUT,   // midiOutReset (the buffers the port holds stay held)
+    STANDIN_BUS_CLOSE_OUTPUT,   // midiOutClose (the handle stays open)
     STANDIN_BUS_OPERATION_COUNT
 } StandinBusOperation;
 
