@@ -13,6 +13,10 @@ RecordingHost* Active() {
     return activeHost;
 }
 
+// The Host's hidden window, whose procedure runs the calls that other threads make.
+constexpr char kHostWindowClass[] = "KorvaneTestHostWindow";
+constexpr UINT kRunCallMessage = WM_APP + 1;
+
 bool IsIntParameter(int32_t id) {
     return id == HostParam::TrackState16 || id == HostParam::Solo ||
            id == HostParam::TrackState20 || id == HostParam::Pan;
@@ -55,9 +59,59 @@ RecordingHost::RecordingHost() {
 }
 
 RecordingHost::~RecordingHost() {
-    std::lock_guard<std::mutex> guard(activeLock);
-    if (activeHost == this)
-        activeHost = previous;
+    {
+        std::lock_guard<std::mutex> guard(activeLock);
+        if (activeHost == this)
+            activeHost = previous;
+    }
+    if (hostWindow != nullptr)
+        DestroyWindow(hostWindow);
+}
+
+void RecordingHost::BecomeKind(HostKind newKind) {
+    if (newKind == HostKind::OwnThread && hostWindow == nullptr) {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = &RecordingHost::HostWindowProc;
+        windowClass.lpszClassName = kHostWindowClass;
+        RegisterClassA(&windowClass); // fails harmlessly when an earlier Host registered it
+        hostWindow = CreateWindowExA(0, kHostWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     nullptr, nullptr);
+        hostThread = GetCurrentThreadId();
+    }
+    hostKind = newKind;
+}
+
+void RecordingHost::RunNotifying(const std::function<void()>& notify) {
+    std::unique_lock<std::recursive_mutex> document(documentLock, std::defer_lock);
+    if (hostKind == HostKind::OwnLock)
+        document.lock();
+    notify();
+}
+
+LRESULT CALLBACK RecordingHost::HostWindowProc(HWND window, UINT message, WPARAM wParam,
+                                               LPARAM lParam) {
+    if (message != kRunCallMessage)
+        return DefWindowProcA(window, message, wParam, lParam);
+    return (*reinterpret_cast<const std::function<int32_t()>*>(lParam))();
+}
+
+template <typename Call>
+int32_t RecordingHost::Serve(Call&& call) {
+    RecordingHost* host = Active();
+    if (host == nullptr)
+        return 0;
+    const auto run = [host, &call]() -> int32_t {
+        std::unique_lock<std::recursive_mutex> document(host->documentLock, std::defer_lock);
+        if (host->hostKind == HostKind::OwnLock)
+            document.lock();
+        return call(*host);
+    };
+    if (host->hostKind == HostKind::OwnThread && GetCurrentThreadId() != host->hostThread) {
+        const std::function<int32_t()> onHostThread = run;
+        return static_cast<int32_t>(SendMessageA(host->hostWindow, kRunCallMessage, 0,
+                                                 reinterpret_cast<LPARAM>(&onHostThread)));
+    }
+    return run();
 }
 
 HostCallbackTable RecordingHost::Table() const {
@@ -139,31 +193,44 @@ void RecordingHost::Record(const HostCall& call) {
 }
 
 int32_t RecordingHost::SetParameter(int32_t id, int32_t value, int32_t track, int32_t) {
-    RecordingHost* host = Active();
-    if (host == nullptr)
-        return 0;
+    return Serve([=](RecordingHost& host) { return host.DoSetParameter(id, value, track); });
+}
+
+int32_t RecordingHost::GetParameter(int32_t id, int32_t track, void* result, int32_t) {
+    return Serve([=](RecordingHost& host) { return host.DoGetParameter(id, track, result); });
+}
+
+int32_t RecordingHost::EnumCommand(int32_t index, char* name, int32_t size, int32_t*,
+                                   int32_t* valid) {
+    return Serve([=](RecordingHost& host) { return host.DoEnumCommand(index, name, size, valid); });
+}
+
+int32_t RecordingHost::SendCommand(int32_t command, int32_t event) {
+    return Serve([=](RecordingHost& host) { return host.DoSendCommand(command, event); });
+}
+
+int32_t RecordingHost::DoSetParameter(int32_t id, int32_t value, int32_t track) {
     std::function<void(int32_t, int32_t, int32_t)> hook;
     {
-        std::lock_guard<std::mutex> guard(host->lock);
-        host->Record(SetCall(id, value, track));
-        hook = host->setHook;
+        std::lock_guard<std::mutex> guard(lock);
+        Record(SetCall(id, value, track));
+        hook = setHook;
     }
     if (hook)
         hook(id, value, track);
     return 1;
 }
 
-int32_t RecordingHost::GetParameter(int32_t id, int32_t track, void* result, int32_t) {
-    RecordingHost* host = Active();
-    if (host == nullptr || result == nullptr)
+int32_t RecordingHost::DoGetParameter(int32_t id, int32_t track, void* result) {
+    if (result == nullptr)
         return 0;
-    std::lock_guard<std::mutex> guard(host->lock);
-    if (host->recordReads)
-        host->Record(GetCall(id, track));
+    std::lock_guard<std::mutex> guard(lock);
+    if (recordReads)
+        Record(GetCall(id, track));
     if (id == HostParam::Name) {
-        auto found = host->names.find(track);
+        auto found = names.find(track);
         char* buffer = static_cast<char*>(result);
-        if (found == host->names.end()) {
+        if (found == names.end()) {
             buffer[0] = '\0';
         } else if (found->second.second) {
             const std::string& bytes = found->second.first;
@@ -175,29 +242,25 @@ int32_t RecordingHost::GetParameter(int32_t id, int32_t track, void* result, int
             buffer[length] = '\0';
         }
     } else if (IsIntParameter(id)) {
-        auto found = host->ints.find({id, track});
-        *static_cast<int32_t*>(result) = found == host->ints.end() ? 0 : found->second;
+        auto found = ints.find({id, track});
+        *static_cast<int32_t*>(result) = found == ints.end() ? 0 : found->second;
     } else {
-        auto found = host->doubles.find({id, track});
-        *static_cast<double*>(result) = found == host->doubles.end() ? 0.0 : found->second;
+        auto found = doubles.find({id, track});
+        *static_cast<double*>(result) = found == doubles.end() ? 0.0 : found->second;
     }
     return 1;
 }
 
-int32_t RecordingHost::EnumCommand(int32_t index, char* name, int32_t size, int32_t*,
-                                   int32_t* valid) {
-    RecordingHost* host = Active();
-    if (host == nullptr)
-        return 0;
-    std::lock_guard<std::mutex> guard(host->lock);
-    if (host->recordReads)
-        host->Record({HostCall::Enum, index, 0, 0});
-    const bool known = index >= 0 && static_cast<size_t>(index) < host->commands.size();
+int32_t RecordingHost::DoEnumCommand(int32_t index, char* name, int32_t size, int32_t* valid) {
+    std::lock_guard<std::mutex> guard(lock);
+    if (recordReads)
+        Record({HostCall::Enum, index, 0, 0});
+    const bool known = index >= 0 && static_cast<size_t>(index) < commands.size();
     if (valid != nullptr)
-        *valid = known && host->commands[static_cast<size_t>(index)].valid ? 1 : 0;
+        *valid = known && commands[static_cast<size_t>(index)].valid ? 1 : 0;
     if (!known || name == nullptr || size <= 0)
         return 0;
-    const CommandEntry& entry = host->commands[static_cast<size_t>(index)];
+    const CommandEntry& entry = commands[static_cast<size_t>(index)];
     const size_t room = static_cast<size_t>(size);
     if (entry.raw) {
         std::string bytes = entry.name;
@@ -211,11 +274,8 @@ int32_t RecordingHost::EnumCommand(int32_t index, char* name, int32_t size, int3
     return 1;
 }
 
-int32_t RecordingHost::SendCommand(int32_t command, int32_t event) {
-    RecordingHost* host = Active();
-    if (host == nullptr)
-        return 0;
-    std::lock_guard<std::mutex> guard(host->lock);
-    host->Record(CommandCall(command, event));
+int32_t RecordingHost::DoSendCommand(int32_t command, int32_t event) {
+    std::lock_guard<std::mutex> guard(lock);
+    Record(CommandCall(command, event));
     return 1;
 }

@@ -11,6 +11,19 @@
 #include <vector>
 
 #include "host/host_bridge.h"
+#include "platform/platform.h"
+
+// How a Host treats the calls of its four functions, as real Hosts do.
+enum class HostKind {
+    // Runs every call at once, on the calling thread.
+    Direct,
+    // Takes a document lock of its own inside every call, and holds it while it notifies the
+    // plug-in (RunNotifying).
+    OwnLock,
+    // Runs a call from another thread on its own thread, and only while that thread looks at
+    // its messages (as a Host serving calls through SendMessage does).
+    OwnThread,
+};
 
 struct HostCall {
     enum Kind { Set, Get, Command, Enum };
@@ -55,6 +68,13 @@ public:
     void AddRawCommand(const std::string& bytes);
     int32_t CommandCount() const;
 
+    // From now on the Host behaves as `kind` says. For OwnThread the calling thread becomes the
+    // Host's own thread, and must stay the one that destroys this Host.
+    void BecomeKind(HostKind kind);
+    // Runs the Host's side of a notification (a call of UpdateController), as the Host's kind
+    // does it: under its document lock for OwnLock.
+    void RunNotifying(const std::function<void()>& notify);
+
     // Runs after each recorded SetParameter, without the Host's lock held.
     void OnSet(std::function<void(int32_t id, int32_t value, int32_t track)> hook);
     // Whether GetParameter and EnumCommand calls are recorded (they are by default).
@@ -77,7 +97,20 @@ private:
         bool valid;
         bool raw;
     };
+    // Runs one call of the Host's functions the way the Host's kind runs it; 0 without a Host.
+    template <typename Call>
+    static int32_t Serve(Call&& call);
+    static LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void Record(const HostCall& call);
+    int32_t DoSetParameter(int32_t id, int32_t value, int32_t track);
+    int32_t DoGetParameter(int32_t id, int32_t track, void* result);
+    int32_t DoEnumCommand(int32_t index, char* name, int32_t size, int32_t* valid);
+    int32_t DoSendCommand(int32_t command, int32_t event);
+
+    HostKind hostKind = HostKind::Direct;
+    std::recursive_mutex documentLock; // the OwnLock Host's
+    DWORD hostThread = 0;              // the OwnThread Host's
+    HWND hostWindow = nullptr;         // receives the calls made on other threads
 
     mutable std::mutex lock;
     std::map<std::pair<int32_t, int32_t>, int32_t> ints;
