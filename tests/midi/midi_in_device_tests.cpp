@@ -2,6 +2,8 @@
 // bus's thread, in order.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -141,7 +143,61 @@ TEST_F(InputDeviceTest, ACloseFailureInTheDestructorIsReportedNotRaised) {
     StandinBusFailNext(STANDIN_BUS_CLOSE_INPUT, MMSYSERR_ERROR);
     EXPECT_NO_THROW(device.reset());         // reported on the debugger output
     EXPECT_EQ(BusCounters().openInputs, 1u); // the platform kept the port
+    // When the platform closes the port at last, its callback reaches what the device left
+    // to it, and no receiver.
     StandinBusReset();
+    EXPECT_TRUE(receiver.words.empty());
+}
+
+// A receiver that stays in its first message until it is let go, and notes whether the
+// device's close had returned by then.
+class HeldReceiver : public midi::CMIDIReceiver {
+public:
+    void OnLongMsg(const BYTE*, DWORD, DWORD) override {}
+    void OnShortMsg(DWORD, DWORD) override {
+        std::unique_lock<std::mutex> hold(lock);
+        inside = true;
+        changed.notify_all();
+        changed.wait_for(hold, std::chrono::seconds(10), [this] { return letGo; });
+        closeReturnedMeanwhile = closeReturned;
+    }
+    void OnLongMsgError(const BYTE*, DWORD, DWORD) override {}
+    void OnShortMsgError(DWORD, DWORD) override {}
+
+    std::mutex lock;
+    std::condition_variable changed;
+    bool inside = false;
+    bool letGo = false;
+    bool closeReturned = false;
+    bool closeReturnedMeanwhile = false;
+};
+
+// The platform does not promise that closing a port waits for a callback in progress; the
+// device waits for its own. Real time: the close is given 100 ms to return too early.
+TEST_F(InputDeviceTest, CloseWaitsForACallbackInProgress) {
+    HeldReceiver held;
+    device->AttachReceiver(&held);
+    device->OpenPort(0);
+    device->StartListening();
+    surface->Inject(NoteOn(60, 127));
+    std::unique_lock<std::mutex> hold(held.lock);
+    ASSERT_TRUE(held.changed.wait_for(hold, std::chrono::seconds(10), [&] { return held.inside; }));
+    hold.unlock();
+    std::thread closer([&] {
+        device->ClosePort();
+        std::lock_guard<std::mutex> guard(held.lock);
+        held.closeReturned = true;
+        held.changed.notify_all();
+    });
+    hold.lock();
+    EXPECT_FALSE(held.changed.wait_for(hold, std::chrono::milliseconds(100),
+                                       [&] { return held.closeReturned; }));
+    held.letGo = true;
+    held.changed.notify_all();
+    hold.unlock();
+    closer.join();
+    EXPECT_FALSE(held.closeReturnedMeanwhile);
+    EXPECT_FALSE(device->IsPortOpen());
 }
 
 TEST(InputExceptionTest, TextsAreThePlatformsCutTo127) {

@@ -143,6 +143,61 @@ TEST_F(OutputDeviceTest, CloseResetsAPortThatNeverFinishesAsALastResort) {
     StandinBusHoldCompletions(0);
 }
 
+// Two threads may send at once. The queue keeps the order in which the platform accepted the
+// buffers, so releasing one completion at a time never frees a buffer the platform still holds.
+TEST_F(OutputDeviceTest, TwoSendersNeverHaveABufferReleasedThatThePlatformHolds) {
+    constexpr int kRuns = 40;
+    constexpr int kPerSender = 8;
+    const BYTE other[] = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x00, 0x10, 'P', 'a', 'n', 0xF7};
+    device->OpenPort(0);
+    for (int run = 0; run < kRuns; ++run) {
+        StandinBusHoldCompletions(1);
+        std::thread second([&] {
+            for (int i = 0; i < kPerSender; ++i)
+                device->SendLong(other, sizeof other);
+        });
+        for (int i = 0; i < kPerSender; ++i)
+            device->SendLong(kLine, sizeof kLine);
+        second.join();
+        for (int released = 0; released < 2 * kPerSender; ++released) {
+            StandinBusReleaseCompletions(1);
+            VirtualSurface::WaitIdle();
+            ASSERT_EQ(BusCounters().misuse, 0u) << "run " << run << ", release " << released;
+        }
+        ASSERT_TRUE(PendingSettlesAt(*device, 0u));
+        StandinBusHoldCompletions(0);
+    }
+}
+
+// The last resort fails too: the port keeps the buffers it never finished, and the memory it
+// may still write is never freed; its callback still finds what it reaches.
+TEST_F(OutputDeviceTest, APortThatNeverFinishesKeepsItsBuffersAndIsLeftOpen) {
+    DebugCapture debug;
+    device->OpenPort(0);
+    StandinBusHoldCompletions(1);
+    device->SendLong(kLine, sizeof kLine);
+    StandinBusFailNext(STANDIN_BUS_RESET_OUTPUT, MMSYSERR_NOTSUPPORTED);
+    device->ClosePort(); // gives the port 2 s of real time
+    EXPECT_NE(debug.Text().find("the port never finished some buffers"), std::string::npos);
+    EXPECT_EQ(BusCounters().misuse, 0u); // nothing unprepared or closed under the platform
+    EXPECT_EQ(BusCounters().openOutputs, 1u);
+    device.reset();
+    StandinBusReleaseCompletions(-1); // the platform finishes after all
+    VirtualSurface::WaitIdle();
+    StandinBusReset(); // and closes the port, with its notice to the callback
+}
+
+TEST_F(OutputDeviceTest, APortThatWillNotCloseKeepsWhatItsCallbackReaches) {
+    DebugCapture debug;
+    device->OpenPort(0);
+    StandinBusFailNext(STANDIN_BUS_CLOSE_OUTPUT, MMSYSERR_ERROR);
+    device.reset();
+    EXPECT_NE(debug.Text().find("closing a MIDI output port: Undefined external error."),
+              std::string::npos);
+    EXPECT_EQ(BusCounters().openOutputs, 1u);
+    StandinBusReset(); // the close notice reaches a callback target that is still there
+}
+
 TEST_F(OutputDeviceTest, AnUnpluggedPortFailsSendsAndStillCloses) {
     device->OpenPort(0);
     surface->Unplug();

@@ -41,6 +41,11 @@ void UnregisterWindow(Window* window);
 // Null (and ERROR_INVALID_WINDOW_HANDLE) when the handle names no live window.
 Window* LookUpWindow(HWND handle);
 
+// Gives the calling thread its message queue, as creating a window does on Windows.
+void EnsureMessageQueue();
+// Destroys the message-only windows of a thread that has ended, as Windows does.
+void DestroyWindowsOf(DWORD thread);
+
 // Has the thread `owner` deliver the message to `window` the next time it looks at its
 // messages (PeekMessageA, GetMessageA), and waits for the answer; meanwhile the calling thread
 // serves the messages sent to it, as a thread blocked in SendMessage does on Windows. False

@@ -154,6 +154,7 @@ public:
             std::lock_guard<std::mutex> guard(directory.lock);
             directory.byThread.erase(threadId);
         }
+        standin::DestroyWindowsOf(threadId);
         // Senders still waiting for this thread get no answer.
         std::deque<SentMessage*> unanswered;
         {
@@ -313,6 +314,10 @@ constexpr auto kObjectPollInterval = std::chrono::milliseconds(1);
 } // namespace
 
 namespace standin {
+
+void EnsureMessageQueue() {
+    currentQueue.Queue();
+}
 
 bool SendToThread(DWORD owner, HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                   LRESULT& result) {

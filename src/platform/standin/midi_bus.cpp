@@ -165,15 +165,24 @@ public:
 
     void Reset() {
         std::unique_lock<std::mutex> guard(lock);
-        // Handles a test left open are closed here, once their callbacks have returned.
+        // Handles a test left open are closed here, once their callbacks have returned, with
+        // the close notice the platform sends when it closes a port.
         changed.wait(guard, [this] { return callbacksInProgress == 0 && !AnyBusy(); });
-        for (InHandle* handle : inHandles)
-            delete handle;
-        for (OutHandle* handle : outHandles)
-            delete handle;
+        const std::set<InHandle*> openInputs = std::move(inHandles);
+        const std::set<OutHandle*> openOutputs = std::move(outHandles);
         inHandles.clear();
         outHandles.clear();
         completions.clear();
+        guard.unlock();
+        for (InHandle* handle : openInputs) {
+            Notify(handle, MIM_CLOSE);
+            delete handle;
+        }
+        for (OutHandle* handle : openOutputs) {
+            Notify(handle, MOM_CLOSE);
+            delete handle;
+        }
+        guard.lock();
         ports.clear();
         injected.clear();
         hold = false;

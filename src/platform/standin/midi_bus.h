@@ -39,8 +39,8 @@ STANDIN_API int StandinBusAddPort(int direction, const char* name);
 // MMSYSERR_NODRIVER, queued input is dropped, and closing succeeds.
 STANDIN_API void StandinBusRemovePort(int port);
 // Back to an empty bus for the next test: every port removed, handles a test left open closed
-// once their callbacks have returned, and counters, failures, error texts, delay, hold and sink
-// cleared.
+// once their callbacks have returned (with the close notice to their callbacks), and counters,
+// failures, error texts, delay, hold and sink cleared.
 STANDIN_API void StandinBusReset(void);
 
 // ---- Input: the far side plays the surface ------------------------------------------------------

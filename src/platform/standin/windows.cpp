@@ -11,6 +11,7 @@
 #include <string>
 #include <unordered_set>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -19,9 +20,10 @@ constexpr DWORD kErrorClassDoesNotExist = 1411;  // ERROR_CLASS_DOES_NOT_EXIST
 
 std::mutex windowsLock; // guards the live windows and the classes
 
+// Never destroyed: a thread that ends after static destruction still takes its windows away.
 std::unordered_set<standin::Window*>& LiveWindows() {
-    static std::unordered_set<standin::Window*> live;
-    return live;
+    static auto* live = new std::unordered_set<standin::Window*>;
+    return *live;
 }
 
 // Class names compare without regard to case, as on Windows.
@@ -74,6 +76,20 @@ void UnregisterWindow(Window* window) {
     LiveWindows().erase(window);
 }
 
+void DestroyWindowsOf(DWORD thread) {
+    std::vector<Window*> ended;
+    {
+        std::lock_guard<std::mutex> guard(windowsLock);
+        for (Window* window : LiveWindows())
+            if (dynamic_cast<MessageWindow*>(window) != nullptr && window->Owner() == thread)
+                ended.push_back(window);
+        for (Window* window : ended)
+            LiveWindows().erase(window);
+    }
+    for (Window* window : ended)
+        delete window;
+}
+
 Window* LookUpWindow(HWND handle) {
     auto* window = reinterpret_cast<Window*>(handle);
     std::lock_guard<std::mutex> guard(windowsLock);
@@ -122,6 +138,7 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR, DWORD, int, int, in
         standin::SetLastErrorCode(kErrorClassDoesNotExist);
         return nullptr;
     }
+    standin::EnsureMessageQueue(); // the window's messages go to its thread's queue
     auto* window = new MessageWindow(procedure, GetCurrentThreadId());
     standin::RegisterWindow(window);
     return window->AsHandle();
@@ -145,10 +162,19 @@ LRESULT WINAPI DefWindowProcA(HWND, UINT, WPARAM, LPARAM) {
 }
 
 LRESULT WINAPI SendMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-    standin::Window* window = standin::LookUpWindow(handle);
-    if (window == nullptr)
-        return 0;
-    const DWORD owner = window->Owner();
+    DWORD owner = 0;
+    standin::Window* window = nullptr;
+    {
+        // Looked at under the lock: another thread's window may go at any moment.
+        std::lock_guard<std::mutex> guard(windowsLock);
+        window = reinterpret_cast<standin::Window*>(handle);
+        if (LiveWindows().count(window) == 0) {
+            standin::SetLastErrorCode(ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
+        owner = window->Owner();
+    }
+    // A window of this thread (or one that answers on any) is destroyed only by this thread.
     if (owner == 0 || owner == GetCurrentThreadId())
         return window->Receive(message, wParam, lParam);
     LRESULT result = 0;
