@@ -9,11 +9,9 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -24,13 +22,12 @@
 #include "platform/standin/far_side.h"
 #include "platform/standin/midi_bus.h"
 #include "support/controller_fixture.h"
+#include "support/watchdog.h"
 
 namespace {
 
 constexpr long kDefaultMessages = 300000;
 constexpr long kDefaultCycles = 100;
-// A deadlock, not a slow machine, takes this long.
-constexpr auto kWatchdogLimit = std::chrono::minutes(5);
 constexpr DWORD kIdleWaitMs = 60000;
 constexpr size_t kDisplayMessageBytes = 24;
 constexpr size_t kInitMessageBytes = 8;
@@ -110,35 +107,6 @@ struct OutputCheck {
         else if (length != kInitMessageBytes)
             ++self->malformed;
     }
-};
-
-// Ends the process when the run takes longer than any working one could.
-class Watchdog {
-public:
-    explicit Watchdog(const char* what)
-        : thread([this, what] {
-              std::unique_lock<std::mutex> hold(lock);
-              if (!finished.wait_for(hold, kWatchdogLimit, [this] { return done; })) {
-                  std::fprintf(stderr, "stress: %s did not finish: deadlock\n", what);
-                  std::abort();
-              }
-          }) {}
-    ~Watchdog() {
-        {
-            std::lock_guard<std::mutex> hold(lock);
-            done = true;
-        }
-        finished.notify_one();
-        thread.join();
-    }
-    Watchdog(const Watchdog&) = delete;
-    Watchdog& operator=(const Watchdog&) = delete;
-
-private:
-    std::mutex lock;
-    std::condition_variable finished;
-    bool done = false;
-    std::thread thread;
 };
 
 // Picks a command for the first keys and presses OK.

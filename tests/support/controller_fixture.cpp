@@ -114,3 +114,21 @@ void ControllerFixture::ClearRecords() {
     host.ClearCalls();
     debug.Clear();
 }
+
+void ControllerFixture::ExpectSurfaceInStep() {
+    ButtonBank& bank = Controller().buttons;
+    std::vector<const MidiNote*> leds = {&bank.shift.midi,         &bank.trackState16.midi,
+                                         &bank.solo.midi,          &bank.trackState20.midi,
+                                         &bank.record.midi,        &bank.trackLeft.midi,
+                                         &bank.trackRight.midi,    &bank.playMode.midi,
+                                         &bank.faderFunction.midi, &bank.anySolo.midi};
+    for (const StateButton& key : bank.functionKeys)
+        leds.push_back(&key.midi);
+    for (const StateButton& button : bank.encoderModes.modeButtons)
+        leds.push_back(&button.midi);
+    for (const MidiNote* led : leds)
+        EXPECT_EQ(led->sentValue, led->outValue) << "LED " << int{led->note};
+    EXPECT_EQ(Controller().pages.fader.sentValue, Controller().pages.fader.value);
+    EXPECT_STREQ(Controller().display.sentLine1, Controller().display.line1);
+    EXPECT_STREQ(Controller().display.sentLine2, Controller().display.line2);
+}

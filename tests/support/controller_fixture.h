@@ -59,6 +59,8 @@ public:
     std::vector<HostCall> HostSets() const { return host.CallsOf(HostCall::Set); }
     std::vector<HostCall> HostCommands() const { return host.CallsOf(HostCall::Command); }
     void ClearRecords();
+    // The surface's LEDs, fader and display agree with what the controller last composed.
+    void ExpectSurfaceInStep();
 
     bool openOnSetUp = true;
     RecordingHost host;

@@ -94,3 +94,26 @@ StandinBusCounters BusCounters() {
     StandinBusGetCounters(&counters);
     return counters;
 }
+
+int VirtualSurface::LastNoteValue(uint8_t note) const {
+    const std::vector<SurfaceMessage> messages = Received();
+    for (auto message = messages.rbegin(); message != messages.rend(); ++message) {
+        if (!message->isLong && (message->word & 0xFF) == 0x90 &&
+            ((message->word >> 8) & 0xFF) == note)
+            return static_cast<int>((message->word >> 16) & 0xFF);
+    }
+    return -1;
+}
+
+std::string VirtualSurface::LastLine(uint8_t position) const {
+    // A display line: the maker's header, the position, 16 characters, the end.
+    constexpr size_t kPositionAt = 6;
+    constexpr size_t kLineBytes = 24;
+    const std::vector<SurfaceMessage> messages = Received();
+    for (auto message = messages.rbegin(); message != messages.rend(); ++message) {
+        if (message->isLong && message->bytes.size() == kLineBytes &&
+            message->bytes[kPositionAt] == position)
+            return std::string(message->bytes.begin() + kPositionAt + 1, message->bytes.end() - 1);
+    }
+    return std::string();
+}

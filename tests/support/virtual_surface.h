@@ -51,6 +51,12 @@ public:
     std::vector<DWORD> ShortMessages() const;
     std::vector<std::vector<uint8_t>> LongMessages() const;
     void ClearReceived();
+    // The velocity of the last note-on the surface received for `note` (the LED it shows);
+    // -1 when none came.
+    int LastNoteValue(uint8_t note) const;
+    // The 16 characters of the last display message for the line at `position` (0x00 for
+    // line 1, 0x10 for line 2); empty when none came.
+    std::string LastLine(uint8_t position) const;
 
     // Removes both ports, as unplugging the surface does.
     void Unplug();
