@@ -6,7 +6,6 @@
 #include <cstring>
 #include <limits>
 #include <string>
-#include <thread>
 
 #include "host/host_interface.h"
 
@@ -145,8 +144,11 @@ void FuzzHost::Reset() {
     commandCount = static_cast<int32_t>(commands.size());
     listedCount = 0;
     reentrant = false;
-    depth = 0;
-    hostThread = std::this_thread::get_id();
+    threading.BecomeKind(HostKind::Direct);
+}
+
+void FuzzHost::Notify(int32_t code, int32_t first, int32_t second, int32_t third) {
+    threading.RunNotifying([=] { UpdateController(code, first, second, third); });
 }
 
 int32_t FuzzHost::PickInt(FuzzInput& input) {
@@ -183,60 +185,66 @@ void FuzzHost::SetCommand(size_t index, const std::array<char, kCommandNameSize>
 int32_t FuzzHost::SetParameter(int32_t id, int32_t value, int32_t track, int32_t) {
     CheckSet(id, value);
     FuzzHost& host = Instance();
-    // Only on the Host's own thread: the Host calls the exports there, never on the MIDI
-    // thread on which the module reports a surface gesture.
-    if (host.reentrant && host.depth == 0 && std::this_thread::get_id() == host.hostThread) {
-        ++host.depth;
-        UpdateController(id, track, value, 0);
-        --host.depth;
-    }
-    return 1;
+    return host.threading.Run([&host, id, value, track] {
+        // One notification per call: a Host that reports its own report would never end.
+        thread_local int depth = 0;
+        if (host.reentrant && depth == 0) {
+            ++depth;
+            UpdateController(id, track, value, 0);
+            --depth;
+        }
+        return 1;
+    });
 }
 
 int32_t FuzzHost::GetParameter(int32_t id, int32_t track, void* result, int32_t) {
     if (result == nullptr)
         FuzzFinding("GetParameter without a result buffer", id);
-    const FuzzHost& host = Instance();
-    if (id == HostParam::Name) {
-        const auto found = host.names.find(track);
-        if (found == host.names.end())
-            static_cast<char*>(result)[0] = '\0';
-        else
-            std::memcpy(result, found->second.data(), found->second.size());
-    } else if (IsIntParameter(id)) {
-        const auto found = host.ints.find({id, track});
-        const int32_t value = found == host.ints.end() ? 0 : found->second;
-        std::memcpy(result, &value, sizeof value);
-    } else {
-        const auto found = host.doubles.find({id, track});
-        const double value = found == host.doubles.end() ? 0.0 : found->second;
-        std::memcpy(result, &value, sizeof value);
-    }
-    return 1;
+    FuzzHost& host = Instance();
+    return host.threading.Run([&host, id, track, result] {
+        if (id == HostParam::Name) {
+            const auto found = host.names.find(track);
+            if (found == host.names.end())
+                static_cast<char*>(result)[0] = '\0';
+            else
+                std::memcpy(result, found->second.data(), found->second.size());
+        } else if (IsIntParameter(id)) {
+            const auto found = host.ints.find({id, track});
+            const int32_t value = found == host.ints.end() ? 0 : found->second;
+            std::memcpy(result, &value, sizeof value);
+        } else {
+            const auto found = host.doubles.find({id, track});
+            const double value = found == host.doubles.end() ? 0.0 : found->second;
+            std::memcpy(result, &value, sizeof value);
+        }
+        return 1;
+    });
 }
 
 int32_t FuzzHost::EnumCommand(int32_t index, char* name, int32_t size, int32_t*, int32_t* valid) {
-    const FuzzHost& host = Instance();
-    if (index < 0 || static_cast<size_t>(index) >= host.commands.size()) {
-        // An index past the list: the Host still says it is valid and writes nothing.
+    FuzzHost& host = Instance();
+    return host.threading.Run([&host, index, name, size, valid] {
+        if (index < 0 || static_cast<size_t>(index) >= host.commands.size()) {
+            // An index past the list: the Host still says it is valid and writes nothing.
+            if (valid != nullptr)
+                *valid = 1;
+            return 0;
+        }
+        const Command& command = host.commands[static_cast<size_t>(index)];
         if (valid != nullptr)
-            *valid = 1;
-        return 0;
-    }
-    const Command& command = host.commands[static_cast<size_t>(index)];
-    if (valid != nullptr)
-        *valid = command.valid;
-    if (name != nullptr && size > 0) // the whole buffer, terminated or not
-        std::memcpy(name, command.name.data(),
-                    std::min(static_cast<size_t>(size), command.name.size()));
-    return 1;
+            *valid = command.valid;
+        if (name != nullptr && size > 0) // the whole buffer, terminated or not
+            std::memcpy(name, command.name.data(),
+                        std::min(static_cast<size_t>(size), command.name.size()));
+        return 1;
+    });
 }
 
 int32_t FuzzHost::SendCommand(int32_t command, int32_t event) {
-    const FuzzHost& host = Instance();
+    FuzzHost& host = Instance();
     if (command < 0 || command >= host.listedCount)
         FuzzFinding("SendCommand with a command number the Host never listed", command);
     if (event != kCommandKeyDown && event != kCommandKeyUp)
         FuzzFinding("SendCommand with an unknown event", event);
-    return 1;
+    return host.threading.Run([] { return 1; });
 }

@@ -1,18 +1,19 @@
 // A hostile Host for the fuzzer: it answers every question with what the fuzzer stored (NaN,
 // infinities, pans far outside their range, names and command names without a terminator,
 // command counts that disagree with its list), may notify the module from inside its own
-// callbacks, and checks what the module asks of it.
+// callbacks, runs its calls as any kind of Host does (at once, under its own lock, or on its
+// own thread while it pumps), and checks what the module asks of it.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <map>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "fuzz_input.h"
 #include "host/host_bridge.h"
+#include "support/host_threading.h"
 
 class FuzzHost {
 public:
@@ -42,9 +43,14 @@ public:
     void SetCommand(size_t index, const std::array<char, kCommandNameSize>& name, int32_t valid);
     // What the table claims, whatever the list holds.
     void SetCommandCount(int32_t count) { commandCount = count; }
-    // When on, every SetParameter made on the Host's thread notifies the module back before it
-    // returns, as a Host that reports a change at once does.
+    // When on, every SetParameter notifies the module back before it returns, on whichever
+    // thread it was called, as a Host that reports a change at once does.
     void SetReentrant(bool on) { reentrant = on; }
+    // How the Host runs its calls (see HostKind); the calling thread is the Host's own.
+    void BecomeKind(HostKind kind) { threading.BecomeKind(kind); }
+    HostKind Kind() const { return threading.Kind(); }
+    // The Host tells the module of a change, as its kind does.
+    void Notify(int32_t code, int32_t first, int32_t second, int32_t third);
 
 private:
     struct Command {
@@ -65,8 +71,7 @@ private:
     int32_t commandCount = 0;
     int32_t listedCount = 0; // the largest count handed to the module since the reset
     bool reentrant = false;
-    int depth = 0;
-    std::thread::id hostThread; // the thread that reset the Host
+    HostThreading threading;
 };
 
 // Ends the run with a message: a finding that is not a sanitizer's.

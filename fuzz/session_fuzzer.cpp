@@ -2,7 +2,15 @@
 // bytes are a sequence of operations: surface messages (handed to the controller on this
 // thread, for determinism, or through the bus), Host notifications, timer ticks on a test
 // clock that jumps where the input says, hostile Host values and command lists, settings in
-// the registry, the settings dialog, bus failures, unplugging and reopening.
+// the registry, the settings dialog, bus failures, unplugging and reopening. The Host is of
+// the kind the input picks: one that runs its calls at once, one that holds its own lock while
+// it notifies, or one that runs other threads' calls on its own thread (this one) only while
+// it pumps.
+//
+// Two modes. Threaded (the default): the bus delivers surface input and completes long
+// messages on threads of its own, as the platform does. Single-threaded, with
+// KORVANE_FUZZ_SINGLE_THREADED=1: the bus does both on this thread, at once, so that a session
+// costs no thread switches and runs the same way every time (many more sessions a second).
 //
 // Besides the sanitizers it checks what must hold whatever the input: every message the
 // surface receives is well formed (a display line is 24 bytes of 7-bit text), the MIDI API is
@@ -12,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <string>
 
@@ -31,6 +40,8 @@ namespace {
 
 constexpr size_t kMaxOperations = 4000;
 constexpr DWORD kBusIdleWaitMs = 5000;
+// How often a wait for the bus delivers the calls the MIDI thread sends to this thread.
+constexpr DWORD kBusPumpStepMs = 1;
 constexpr size_t kDisplayLineBytes = 24;
 constexpr size_t kDisplayTextAt = 7;
 constexpr BYTE kDisplayHeader[] = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x00};
@@ -41,6 +52,27 @@ constexpr int kListIdFirst = 1000;
 constexpr int kListIdSpan = 17;
 
 const char* const kOtherValueNames[] = {"", "f1", "Shift", "F1\\F2", "Footswitch "};
+constexpr HostKind kHostKinds[] = {HostKind::Direct, HostKind::OwnLock, HostKind::OwnThread};
+
+bool SingleThreaded() {
+    static const bool single = [] {
+        const char* mode = std::getenv("KORVANE_FUZZ_SINGLE_THREADED");
+        return mode != nullptr && std::strcmp(mode, "1") == 0;
+    }();
+    return single;
+}
+
+// Waits until the bus has delivered everything, delivering meanwhile the calls that a Host of
+// this thread serves for the MIDI thread.
+bool WaitForBus() {
+    for (DWORD waited = 0; waited < kBusIdleWaitMs; waited += kBusPumpStepMs) {
+        if (StandinBusWaitIdle(kBusPumpStepMs) != 0)
+            return true;
+        MSG message;
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    return false;
+}
 
 // ---- What the surface receives ----------------------------------------------------------------
 
@@ -113,6 +145,7 @@ private:
 
     void Begin() {
         StandinBusReset();
+        StandinBusDeliverOnCaller(SingleThreaded() ? 1 : 0);
         StandinRegistryUseMemory();
         StandinRegistryClear();
         StandinUseTestClock(input.Word32());
@@ -122,13 +155,15 @@ private:
         FuzzHost::Instance().Reset();
         resetPressCount = 0;
         AddPorts();
-        skipGreeting = (input.Byte() & 1) != 0;
+        const uint8_t setup = input.Byte();
+        skipGreeting = (setup & 1) != 0;
+        FuzzHost::Instance().BecomeKind(kHostKinds[(setup >> 1) % std::size(kHostKinds)]);
         Open();
     }
 
     void End() {
         CloseController();
-        if (StandinBusWaitIdle(kBusIdleWaitMs) == 0)
+        if (!WaitForBus())
             FuzzFinding("the bus did not become idle after the close", 0);
         StandinBusCounters counters = {};
         StandinBusGetCounters(&counters);
@@ -161,7 +196,8 @@ private:
             break;
         case SurfaceThroughBus:
             StandinBusInject(inputPort, ControlMessage());
-            StandinBusWaitIdle(kBusIdleWaitMs);
+            if (!WaitForBus())
+                FuzzFinding("the bus did not deliver a surface message", 0);
             break;
         case Notify:
             NotifyHostChange();
@@ -274,7 +310,7 @@ private:
         const int32_t code = input.Byte() % (HostParam::Name + 4);
         const int32_t first = FuzzHost::PickTrack(input);
         const int32_t second = FuzzHost::PickInt(input);
-        UpdateController(code, first, second, FuzzHost::PickInt(input));
+        FuzzHost::Instance().Notify(code, first, second, FuzzHost::PickInt(input));
     }
 
     void AdvanceClock() {

@@ -13,10 +13,6 @@ RecordingHost* Active() {
     return activeHost;
 }
 
-// The Host's hidden window, whose procedure runs the calls that other threads make.
-constexpr char kHostWindowClass[] = "KorvaneTestHostWindow";
-constexpr UINT kRunCallMessage = WM_APP + 1;
-
 bool IsIntParameter(int32_t id) {
     return id == HostParam::TrackState16 || id == HostParam::Solo ||
            id == HostParam::TrackState20 || id == HostParam::Pan;
@@ -59,40 +55,9 @@ RecordingHost::RecordingHost() {
 }
 
 RecordingHost::~RecordingHost() {
-    {
-        std::lock_guard<std::mutex> guard(activeLock);
-        if (activeHost == this)
-            activeHost = previous;
-    }
-    if (hostWindow != nullptr)
-        DestroyWindow(hostWindow);
-}
-
-void RecordingHost::BecomeKind(HostKind newKind) {
-    if (newKind == HostKind::OwnThread && hostWindow == nullptr) {
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = &RecordingHost::HostWindowProc;
-        windowClass.lpszClassName = kHostWindowClass;
-        RegisterClassA(&windowClass); // fails harmlessly when an earlier Host registered it
-        hostWindow = CreateWindowExA(0, kHostWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                     nullptr, nullptr);
-        hostThread = GetCurrentThreadId();
-    }
-    hostKind = newKind;
-}
-
-void RecordingHost::RunNotifying(const std::function<void()>& notify) {
-    std::unique_lock<std::recursive_mutex> document(documentLock, std::defer_lock);
-    if (hostKind == HostKind::OwnLock)
-        document.lock();
-    notify();
-}
-
-LRESULT CALLBACK RecordingHost::HostWindowProc(HWND window, UINT message, WPARAM wParam,
-                                               LPARAM lParam) {
-    if (message != kRunCallMessage)
-        return DefWindowProcA(window, message, wParam, lParam);
-    return (*reinterpret_cast<const std::function<int32_t()>*>(lParam))();
+    std::lock_guard<std::mutex> guard(activeLock);
+    if (activeHost == this)
+        activeHost = previous;
 }
 
 template <typename Call>
@@ -100,18 +65,7 @@ int32_t RecordingHost::Serve(Call&& call) {
     RecordingHost* host = Active();
     if (host == nullptr)
         return 0;
-    const auto run = [host, &call]() -> int32_t {
-        std::unique_lock<std::recursive_mutex> document(host->documentLock, std::defer_lock);
-        if (host->hostKind == HostKind::OwnLock)
-            document.lock();
-        return call(*host);
-    };
-    if (host->hostKind == HostKind::OwnThread && GetCurrentThreadId() != host->hostThread) {
-        const std::function<int32_t()> onHostThread = run;
-        return static_cast<int32_t>(SendMessageA(host->hostWindow, kRunCallMessage, 0,
-                                                 reinterpret_cast<LPARAM>(&onHostThread)));
-    }
-    return run();
+    return host->threading.Run([host, &call] { return call(*host); });
 }
 
 HostCallbackTable RecordingHost::Table() const {

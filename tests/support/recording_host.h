@@ -11,19 +11,7 @@
 #include <vector>
 
 #include "host/host_bridge.h"
-#include "platform/platform.h"
-
-// How a Host treats the calls of its four functions, as real Hosts do.
-enum class HostKind {
-    // Runs every call at once, on the calling thread.
-    Direct,
-    // Takes a document lock of its own inside every call, and holds it while it notifies the
-    // plug-in (RunNotifying).
-    OwnLock,
-    // Runs a call from another thread on its own thread, and only while that thread looks at
-    // its messages (as a Host serving calls through SendMessage does).
-    OwnThread,
-};
+#include "support/host_threading.h"
 
 struct HostCall {
     enum Kind { Set, Get, Command, Enum };
@@ -68,12 +56,11 @@ public:
     void AddRawCommand(const std::string& bytes);
     int32_t CommandCount() const;
 
-    // From now on the Host behaves as `kind` says. For OwnThread the calling thread becomes the
+    // How the Host runs its calls (see HostKind); for OwnThread the calling thread becomes the
     // Host's own thread, and must stay the one that destroys this Host.
-    void BecomeKind(HostKind kind);
-    // Runs the Host's side of a notification (a call of UpdateController), as the Host's kind
-    // does it: under its document lock for OwnLock.
-    void RunNotifying(const std::function<void()>& notify);
+    void BecomeKind(HostKind kind) { threading.BecomeKind(kind); }
+    // Runs the Host's side of a notification (a call of UpdateController) as its kind does.
+    void RunNotifying(const std::function<void()>& notify) { threading.RunNotifying(notify); }
 
     // Runs after each recorded SetParameter, without the Host's lock held.
     void OnSet(std::function<void(int32_t id, int32_t value, int32_t track)> hook);
@@ -107,10 +94,7 @@ private:
     int32_t DoEnumCommand(int32_t index, char* name, int32_t size, int32_t* valid);
     int32_t DoSendCommand(int32_t command, int32_t event);
 
-    HostKind hostKind = HostKind::Direct;
-    std::recursive_mutex documentLock; // the OwnLock Host's
-    DWORD hostThread = 0;              // the OwnThread Host's
-    HWND hostWindow = nullptr;         // receives the calls made on other threads
+    HostThreading threading;
 
     mutable std::mutex lock;
     std::map<std::pair<int32_t, int32_t>, int32_t> ints;
