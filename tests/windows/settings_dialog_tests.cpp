@@ -1,4 +1,4 @@
-// The settings dialog on the real Windows API (under wine64 with an X display): the Host calls
+// The settings dialog on the real Windows API (under Wine with an X display): the Host calls
 // ConfigureController, which shows the dialog modally on the Host's thread; a second thread
 // plays the user: it finds the window, reads the fifteen lists, chooses another command in one
 // and presses OK or Cancel. What the dialog stored is read back from the registry.
