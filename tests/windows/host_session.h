@@ -18,6 +18,11 @@ int32_t HostCommandIndex(const std::string& name);
 // Adds the whole list to the Host.
 void OfferHostCommands(RecordingHost& host);
 
+// The title of the settings dialog that ConfigureController shows.
+constexpr char kSettingsDialogTitle[] = "Korvane User Settings";
+// Long enough for a dialog to come up on a loaded machine; only a fault takes longer.
+constexpr uint32_t kDialogWaitMs = 15000;
+
 // The registry key under HKEY_CURRENT_USER that holds the key assignments.
 constexpr char kSettingsKey[] = "Software\\Quenmoor\\KorvaneHost";
 // Removes the key with every value in it.

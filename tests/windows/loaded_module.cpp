@@ -29,6 +29,8 @@ bool LoadedModule::Complete() const {
 namespace {
 // How long the loop sleeps when no message is waiting: short against a 120 ms timer.
 constexpr DWORD kIdleWaitMs = 10;
+// How often a wait for a window looks for it.
+constexpr DWORD kWindowPollMs = 20;
 
 // Dispatches every waiting message; returns how many were WM_TIMER.
 int DispatchWaitingMessages() {
@@ -63,4 +65,15 @@ bool PumpMessagesUntil(const std::function<bool()>& done, DWORD milliseconds) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, kIdleWaitMs, QS_ALLINPUT);
     }
     return true;
+}
+
+HWND WaitForWindow(const char* title, DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        HWND window = FindWindowA(nullptr, title);
+        if (window != nullptr && IsWindowVisible(window))
+            return window;
+        Sleep(kWindowPollMs);
+    }
+    return nullptr;
 }

@@ -41,3 +41,6 @@ int PumpMessagesFor(DWORD milliseconds);
 // Pumps this thread's messages until `done` holds, at most `milliseconds` of real time;
 // returns whether it came to hold.
 bool PumpMessagesUntil(const std::function<bool()>& done, DWORD milliseconds);
+// Waits, at most `milliseconds` of real time, for a visible top-level window with this title;
+// null when none appeared.
+HWND WaitForWindow(const char* title, DWORD milliseconds);

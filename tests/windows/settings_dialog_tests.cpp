@@ -1,4 +1,4 @@
-// The settings dialog on the real Windows API (under wine64 with an X display): the Host calls
+// The settings dialog on the real Windows API (under Wine with an X display): the Host calls
 // ConfigureController, which shows the dialog modally on the Host's thread; a second thread
 // plays the user: it finds the window, reads the fifteen lists, chooses another command in one
 // and presses OK or Cancel. What the dialog stored is read back from the registry.
@@ -20,11 +20,8 @@
 
 namespace {
 
-constexpr char kDialogTitle[] = "Korvane User Settings";
 // The class of every dialog window.
 constexpr char kDialogClass[] = "#32770";
-// Long enough for a dialog to come up on a loaded machine; only a fault takes longer.
-constexpr DWORD kDialogWaitMs = 15000;
 constexpr DWORD kPollMs = 20;
 constexpr size_t kTextSize = 256;
 
@@ -98,17 +95,6 @@ ListState ReadList(HWND dialog, int listId) {
     if (selected != CB_ERR)
         state.selected = ItemText(dialog, listId, selected);
     return state;
-}
-
-HWND WaitForDialog() {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < kDialogWaitMs) {
-        HWND dialog = FindWindowA(nullptr, kDialogTitle);
-        if (dialog != nullptr && IsWindowVisible(dialog))
-            return dialog;
-        Sleep(kPollMs);
-    }
-    return nullptr;
 }
 
 // A Unix path as this program names it: Wine's drive Z: is the Unix root.
@@ -185,7 +171,7 @@ std::vector<std::string> LabelsThatDoNotFit(HWND dialog) {
 // closes whatever the user saw.
 Observation PlayTheUser(int button, const char* screenshotPath) {
     Observation seen;
-    HWND dialog = WaitForDialog();
+    HWND dialog = WaitForWindow(kSettingsDialogTitle, kDialogWaitMs);
     if (dialog == nullptr)
         return seen;
     seen.found = true;
@@ -249,7 +235,7 @@ protected:
 
     // Every list offers the same sorted commands and preselects its key's command.
     static void ExpectListsAsLoaded(const Observation& seen) {
-        ASSERT_TRUE(seen.found) << "no window \"" << kDialogTitle << "\" appeared";
+        ASSERT_TRUE(seen.found) << "no window \"" << kSettingsDialogTitle << "\" appeared";
         EXPECT_EQ(seen.windowClass, kDialogClass);
         ASSERT_EQ(seen.lists.size(), std::size(kKeyLists));
         const std::vector<std::string> offered = SortedValidCommands();

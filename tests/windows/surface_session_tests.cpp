@@ -1,5 +1,5 @@
-// Sessions with the surface on the real Windows API (under wine64): the 64-bit plug-in loaded
-// by path, the virtual surface on the replacement winmm.dll, the refresh timer through this
+// Sessions with the surface on the real Windows API (under 32-bit Wine or wine64): the plug-in
+// loaded by path, the virtual surface on the replacement winmm.dll, the refresh timer through this
 // thread's message loop, the settings in the real registry and the debugger output captured.
 // Everything runs on real time, so the waits are bounded by what the module promises (a slow
 // refresh within a little over 300 ms) with room for a loaded machine.

@@ -1,10 +1,11 @@
-// The 64-bit plug-in on the real Windows API (under wine64): loaded by path, identity record,
-// a controller opened without a surface, its refresh timer through a real message loop.
+// The plug-in on the real Windows API (under Wine): loaded by path, identity record, a
+// controller opened without a surface, its refresh timer through a real message loop.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstring>
+#include <cstdint>
+#include <vector>
 
+#include "guarded_bytes.h"
 #include "loaded_module.h"
 #include "support/recording_host.h"
 
@@ -16,22 +17,30 @@ TEST(WindowsHostTest, ExportsTheFiveEntryPoints) {
     EXPECT_TRUE(plugin.Complete());
 }
 
-TEST(WindowsHostTest, FillsTheIdentityRecord) {
+// The record as QueryController must leave it in a buffer that held 0xAA everywhere: the fields
+// at their documented offsets, little-endian, and every other byte (the field at 8, the name's
+// bytes after its NUL) untouched. The record ends where an inaccessible page begins, so a write
+// past its 36 bytes ends the program.
+TEST(WindowsHostTest, FillsTheIdentityRecordByteForByte) {
+    constexpr uint8_t kUntouched = 0xAA;
+    const std::vector<uint8_t> expected = {
+        0x65,       0x6E,       0x76,       0x6B,       // 0: id 'kvne'
+        0x00,       0x02,       0x00,       0x00,       // 4: version 0x200
+        kUntouched, kUntouched, kUntouched, kUntouched, // 8: never written
+        'K',        'o',        'r',        'v',
+        'a',        'n',        'e',        '\0',       // 12: the name and its NUL,
+        kUntouched, kUntouched, kUntouched, kUntouched, //     then the rest of its 20 bytes
+        kUntouched, kUntouched, kUntouched, kUntouched, //
+        kUntouched, kUntouched, kUntouched, kUntouched, //
+        0xC8,       0x00,       0x00,       0x00,       // 32: 200 tracks
+    };
     LoadedModule plugin;
     ASSERT_TRUE(plugin.Complete());
-    std::array<unsigned char, 40> record;
-    record.fill(0xAA);
+    GuardedBytes record(expected.size(), kUntouched);
+    ASSERT_NE(record.data(), nullptr);
     EXPECT_EQ(plugin.Query(record.data()), 1);
-    uint32_t id = 0, version = 0, tracks = 0;
-    std::memcpy(&id, record.data(), 4);
-    std::memcpy(&version, record.data() + 4, 4);
-    std::memcpy(&tracks, record.data() + 32, 4);
-    EXPECT_EQ(id, 0x6B766E65u);
-    EXPECT_EQ(version, 0x200u);
-    EXPECT_EQ(tracks, 200u);
-    EXPECT_EQ(std::memcmp(record.data() + 12, "Korvane", 8), 0);
-    EXPECT_EQ(record[8], 0xAA);
-    EXPECT_EQ(record[20], 0xAA);
+    EXPECT_EQ(record.Bytes(), expected);
+    EXPECT_EQ(plugin.Query(nullptr), 0);
 }
 
 TEST(WindowsHostTest, RefreshTimerRunsThroughTheMessageLoopUntilClose) {
