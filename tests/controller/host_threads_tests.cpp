@@ -77,17 +77,8 @@ std::vector<DWORD> UserBlock(long block) {
     return words;
 }
 
-struct HostKindCase {
-    const char* name;
-    HostKind kind;
-};
-
-const HostKindCase kHostKinds[] = {
-    {"HostHoldingItsLockWhileItNotifies", HostKind::OwnLock},
-    {"HostRunningOtherThreadsCallsOnItsThread", HostKind::OwnThread},
-};
-
-class HostThreadsTest : public ControllerFixture, public testing::WithParamInterface<HostKindCase> {
+class HostThreadsTest : public ControllerFixture,
+                        public testing::WithParamInterface<NamedHostKind> {
 protected:
     void SetUp() override {
         ControllerFixture::SetUp();
@@ -202,7 +193,7 @@ TEST_P(HostThreadsTest, ClosesWithInputInFlightLeaveTheSurfaceDarkAndTheHostAlon
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Hosts, HostThreadsTest, testing::ValuesIn(kHostKinds), CaseName());
+INSTANTIATE_TEST_SUITE_P(Hosts, HostThreadsTest, testing::ValuesIn(kRealHostKinds), CaseName());
 
 // ---- A Host call that a gesture is inside ------------------------------------------------
 

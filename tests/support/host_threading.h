@@ -20,6 +20,16 @@ enum class HostKind {
     OwnThread,
 };
 
+// The two kinds of Host that real Windows Hosts are, named for the tests that try both.
+struct NamedHostKind {
+    const char* name;
+    HostKind kind;
+};
+constexpr NamedHostKind kRealHostKinds[] = {
+    {"HostHoldingItsLockWhileItNotifies", HostKind::OwnLock},
+    {"HostRunningOtherThreadsCallsOnItsThread", HostKind::OwnThread},
+};
+
 class HostThreading {
 public:
     HostThreading() = default;

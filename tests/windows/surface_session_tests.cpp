@@ -6,8 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "controls/button_notes.h"
@@ -17,6 +20,7 @@
 #include "support/debug_capture.h"
 #include "support/recording_host.h"
 #include "support/virtual_surface.h"
+#include "support/watchdog.h"
 
 namespace {
 
@@ -230,6 +234,61 @@ TEST_F(SurfaceSessionTest, InputWhileTheTimerRunsAndTheHostNotifiesIsAllHandled)
     EXPECT_EQ(BusCounters().dropped, 0u);
     EXPECT_EQ(host.CallsOf(HostCall::Set).size(), static_cast<size_t>(kMoves));
 }
+
+// Hosts as real ones behave, on the real API: one that holds its own lock while it notifies,
+// one that runs other threads' calls on its own thread only while it pumps. Stop and F1 are
+// clicked in a flood of input while this thread notifies and pumps; nothing hangs (a watchdog
+// ends the program), every press reaches the Host once, and the Host's last word is shown.
+class HostKindSessionTest : public SurfaceSessionTest,
+                            public testing::WithParamInterface<NamedHostKind> {};
+
+TEST_P(HostKindSessionTest, AFloodOfPressesWhileTheHostNotifiesNeitherHangsNorLosesOne) {
+    constexpr int kPresses = 150;
+    const int32_t notified[] = {HostParam::Record, HostParam::Solo, HostParam::CurrentTrack,
+                                HostParam::Level, HostParam::Name};
+    Watchdog watchdog("the flood against the Host's thread", std::chrono::seconds(90));
+    host.BecomeKind(GetParam().kind);
+    OpenAndGreet();
+    std::atomic<bool> fed{false};
+    std::thread feeder([&] {
+        for (int press = 0; press < kPresses; ++press) {
+            for (uint8_t note : {Note::Stop, Note::F1, kFaderTouch}) {
+                surface->Inject(NoteOn(note, 127));
+                if (note == kFaderTouch)
+                    surface->Inject(FaderWord(press * 5));
+                surface->Inject(NoteOn(note, 0));
+            }
+        }
+        fed = true;
+    });
+    for (int round = 0; !fed.load() || StandinBusWaitIdle(0) == 0; ++round) {
+        host.RunNotifying([&] {
+            for (int32_t code : notified)
+                plugin.Update(code, round % 3, round % 2, 0);
+        });
+        PumpMessagesFor(2);
+    }
+    feeder.join();
+
+    const std::vector<HostCall> sets = host.CallsOf(HostCall::Set);
+    EXPECT_EQ(std::count(sets.begin(), sets.end(), SetCall(HostParam::Stop, 1)), kPresses);
+    const std::vector<HostCall> commands = host.CallsOf(HostCall::Command);
+    const HostCall f1Down = CommandCall(HostCommandIndex("Mixer panel toggle"), kCommandKeyDown);
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), f1Down), kPresses);
+    host.RunNotifying([&] {
+        plugin.Update(HostParam::CurrentTrack, 2, 0, 0);
+        plugin.Update(HostParam::Record, 1, 0, 0);
+        plugin.Update(HostParam::TrackState16, 2, 1, 0);
+    });
+    EXPECT_TRUE(PumpMessagesUntil(
+        [&] {
+            return surface->LastNoteValue(Note::Record) == 127 &&
+                   surface->LastNoteValue(Note::TrackState16) == 127;
+        },
+        kRefreshWaitMs));
+}
+
+INSTANTIATE_TEST_SUITE_P(Hosts, HostKindSessionTest, testing::ValuesIn(kRealHostKinds), CaseName());
 
 class MissingSurfaceTest : public SurfaceSessionTest {
 protected:
