@@ -250,9 +250,10 @@ TEST_P(HostKindSessionTest, AFloodOfPressesWhileTheHostNotifiesNeitherHangsNorLo
     host.BecomeKind(GetParam().kind);
     OpenAndGreet();
     std::atomic<bool> fed{false};
+    const uint8_t clicked[] = {Note::Stop, Note::F1, kFaderTouch};
     std::thread feeder([&] {
         for (int press = 0; press < kPresses; ++press) {
-            for (uint8_t note : {Note::Stop, Note::F1, kFaderTouch}) {
+            for (uint8_t note : clicked) {
                 surface->Inject(NoteOn(note, 127));
                 if (note == kFaderTouch)
                     surface->Inject(FaderWord(press * 5));
