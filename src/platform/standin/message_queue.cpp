@@ -72,16 +72,16 @@ struct MessageQueue {
     bool ended = false; // the thread has ended: nothing sent to it will be delivered
 };
 
-// Hands the sender its answer and wakes it.
+// Hands the sender its answer and wakes it. The sender's message lives on its stack and its
+// queue may go as soon as it sees the answer: both are touched only under its queue's lock,
+// and the queue is held until the lock is let go.
 void Answer(SentMessage& sent, LRESULT result, bool delivered) {
-    MessageQueue& sender = *sent.sender;
-    {
-        std::lock_guard<std::mutex> guard(sender.lock);
-        sent.result = result;
-        sent.delivered = delivered;
-        sent.answered = true;
-    }
-    sender.changed.notify_all();
+    const std::shared_ptr<MessageQueue> sender = sent.sender;
+    std::lock_guard<std::mutex> guard(sender->lock);
+    sent.result = result;
+    sent.delivered = delivered;
+    sent.answered = true;
+    sender->changed.notify_all();
 }
 
 // Delivers every message other threads sent to this thread's windows, without the queue's
