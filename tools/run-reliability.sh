@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # The reliability runs, with their figures: the whole unit and integration suite under the
 # address and undefined-behaviour sanitizers (the fault cases among them), the thread stress
-# under the thread sanitizer, and a bounded fuzz run. Fails when any of them does.
-# Usage: tools/run-reliability.sh [fuzz seconds, default 60]
+# and the Hosts with threads of their own under the thread sanitizer, and a bounded fuzz run of
+# each fuzz mode. Fails when any of them does.
+# Usage: tools/run-reliability.sh [fuzz seconds per mode, default 30]
 # KORVANE_STRESS_MESSAGES (default 1000000) and KORVANE_STRESS_CYCLES (100) scale the stress.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-fuzz_seconds=${1:-60}
+fuzz_seconds=${1:-30}
 jobs=$(nproc)
 section() { printf '\n==== %s ====\n' "$*"; }
 build_preset() {
@@ -27,8 +28,12 @@ status=0
 KORVANE_STRESS_MESSAGES=${KORVANE_STRESS_MESSAGES:-1000000} \
     KORVANE_STRESS_CYCLES=${KORVANE_STRESS_CYCLES:-100} \
     build/linux-tsan/tests/controller/stress_tests >"$stress_log" 2>&1 || status=$?
+# The Hosts as real ones behave, at a larger scale than in the suite.
+KORVANE_HOST_FLOOD_PRESSES=${KORVANE_HOST_FLOOD_PRESSES:-3000} \
+    KORVANE_HOST_CLOSE_CYCLES=${KORVANE_HOST_CLOSE_CYCLES:-100} \
+    build/linux-tsan/tests/controller/host_threads_tests >>"$stress_log" 2>&1 || status=$?
 races=$(grep -c "WARNING: ThreadSanitizer" "$stress_log" || true)
-grep "^stress" "$stress_log"
+grep "^stress\|^host" "$stress_log"
 echo "stress: race reports $races"
 if [ "$status" -ne 0 ] || [ "$races" -ne 0 ]; then
     echo "stress: FAILED (exit status $status); the end of $stress_log:" >&2
@@ -41,6 +46,6 @@ tools/run-fuzz.sh "$fuzz_seconds"
 
 section "Reliability figures"
 echo "fault cases tried and survived (address/undefined build): $faults"
-grep "^stress" "$stress_log"
+grep "^stress\|^host" "$stress_log"
 echo "stress: race reports $races"
-grep "^fuzz:" build/fuzz/fuzz.summary
+cat build/fuzz/fuzz.summary

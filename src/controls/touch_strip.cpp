@@ -3,6 +3,7 @@
 #include "controls/touch_strip.h"
 
 #include <cstdlib>
+#include <iterator>
 
 #include "controller/korvane.h"
 #include "controls/led.h"
@@ -44,10 +45,14 @@ TouchStrip::TouchStrip(Korvane& owner, uint8_t channel, uint8_t touchNote, uint8
       controller(owner), positionSinceTouch(false) {}
 
 void TouchStrip::LookUpCommands() {
-    zoomOutHorizontally = controller.settings.FindCommand(kZoomOutHorizontallyName);
-    zoomInHorizontally = controller.settings.FindCommand(kZoomInHorizontallyName);
-    zoomOutVertically = controller.settings.FindCommand(kZoomOutVerticallyName);
-    zoomInVertically = controller.settings.FindCommand(kZoomInVerticallyName);
+    const char* const names[] = {kZoomOutHorizontallyName, kZoomInHorizontallyName,
+                                 kZoomOutVerticallyName, kZoomInVerticallyName};
+    int32_t found[std::size(names)];
+    controller.settings.FindCommands(names, found, std::size(names));
+    zoomOutHorizontally = found[0];
+    zoomInHorizontally = found[1];
+    zoomOutVertically = found[2];
+    zoomInVertically = found[3];
 }
 
 bool TouchStrip::Dispatch(const uint8_t* bytes, uint32_t length) {

@@ -3,6 +3,7 @@
 #include "controls/user_settings_dlg.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "resources/settings_dialog_layout.h"
 
@@ -19,15 +20,28 @@ bool Terminated(const char* text, size_t size) {
 
 // The name stored under valueName, or an empty text when nothing usable is stored: a missing
 // value, a value that is not a string, or one that does not fit the buffer with its terminator.
-void ReadStoredName(HKEY key, const char* valueName, char (&name)[kNameSize]) {
-    std::memset(name, 0, sizeof name);
+void ReadStoredName(HKEY key, const char* valueName, char* name) {
+    std::memset(name, 0, kNameSize);
     DWORD type = 0;
-    DWORD size = sizeof name;
+    DWORD size = kNameSize;
     const LSTATUS status =
         RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<LPBYTE>(name), &size);
-    if (status != ERROR_SUCCESS || type != REG_SZ || size > sizeof name ||
-        (size == sizeof name && !Terminated(name, sizeof name)))
+    if (status != ERROR_SUCCESS || type != REG_SZ || size > kNameSize ||
+        (size == kNameSize && !Terminated(name, kNameSize)))
         name[0] = '\0';
+}
+
+// Every key's stored name, in the table's order; all empty when the key does not exist.
+void ReadStoredNames(char (&stored)[kKeyAssignmentCount][kNameSize]) {
+    HKEY key = nullptr;
+    const bool opened = RegOpenKeyA(HKEY_CURRENT_USER, kSettingsKey, &key) == ERROR_SUCCESS;
+    for (size_t row = 0; row < kKeyAssignmentCount; ++row) {
+        stored[row][0] = '\0';
+        if (opened)
+            ReadStoredName(key, theKeyAssignments[row].valueName, stored[row]);
+    }
+    if (opened)
+        RegCloseKey(key);
 }
 
 } // namespace
@@ -52,33 +66,54 @@ bool CUserSettingsDlg::CommandName(int32_t index, char (&name)[kCommandNameSize]
 }
 
 int32_t CUserSettingsDlg::FindCommand(const char* name) const {
-    if (enumerator == nullptr || name == nullptr)
-        return kNoCommand;
-    char candidate[kCommandNameSize];
-    for (int32_t i = 0; i < commandCount; ++i) {
-        if (CommandName(i, candidate) && std::strcmp(candidate, name) == 0)
-            return i;
-    }
-    return kNoCommand;
+    int32_t found = kNoCommand;
+    FindCommands(&name, &found, 1);
+    return found;
 }
 
-void CUserSettingsDlg::Load() {
-    HKEY key = nullptr;
-    const bool opened = RegOpenKeyA(HKEY_CURRENT_USER, kSettingsKey, &key) == ERROR_SUCCESS;
-    for (KeyAssignment& row : theKeyAssignments) {
-        int32_t command = kNoCommand;
-        if (opened) {
-            char stored[kNameSize];
-            ReadStoredName(key, row.valueName, stored);
-            if (stored[0] != '\0')
-                command = FindCommand(stored);
-        }
-        if (command == kNoCommand)
-            command = FindCommand(row.defaultCommand);
-        StoreAssignedCommand(row, command);
+void CUserSettingsDlg::FindCommands(const char* const* names, int32_t* found, size_t count) const {
+    // The names not found yet, by their place in `names`.
+    size_t pending[2 * kKeyAssignmentCount];
+    size_t pendingCount = 0;
+    for (size_t k = 0; k < count; ++k) {
+        found[k] = kNoCommand;
+        if (names[k] != nullptr && pendingCount < std::size(pending))
+            pending[pendingCount++] = k;
     }
-    if (opened)
-        RegCloseKey(key);
+    if (enumerator == nullptr)
+        return;
+    char candidate[kCommandNameSize];
+    for (int32_t i = 0; i < commandCount && pendingCount > 0; ++i) {
+        if (!CommandName(i, candidate))
+            continue;
+        for (size_t p = 0; p < pendingCount;) {
+            const size_t k = pending[p];
+            if (std::strcmp(candidate, names[k]) == 0) {
+                found[k] = i;
+                pending[p] = pending[--pendingCount];
+            } else {
+                ++p;
+            }
+        }
+    }
+}
+
+// Every key's stored command, or its default when nothing usable is stored or the Host lacks
+// the stored one. A Host lists hundreds of commands: one pass over the list finds them all.
+void CUserSettingsDlg::Load() {
+    char stored[kKeyAssignmentCount][kNameSize];
+    ReadStoredNames(stored);
+    const char* wanted[2 * kKeyAssignmentCount];
+    for (size_t row = 0; row < kKeyAssignmentCount; ++row) {
+        wanted[2 * row] = stored[row][0] != '\0' ? stored[row] : nullptr;
+        wanted[2 * row + 1] = theKeyAssignments[row].defaultCommand;
+    }
+    int32_t found[2 * kKeyAssignmentCount];
+    FindCommands(wanted, found, 2 * kKeyAssignmentCount);
+    for (size_t row = 0; row < kKeyAssignmentCount; ++row) {
+        const int32_t chosen = found[2 * row] != kNoCommand ? found[2 * row] : found[2 * row + 1];
+        StoreAssignedCommand(theKeyAssignments[row], chosen);
+    }
 }
 
 int32_t CUserSettingsDlg::CommandFor(int32_t controlId) {

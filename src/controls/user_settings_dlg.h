@@ -25,6 +25,9 @@ public:
     void Load();
     // The number of the first usable Host command with exactly this name; kNoCommand if none.
     int32_t FindCommand(const char* name) const;
+    // The same for names[0..count-1] at once (at most twice the number of keys), in one pass
+    // over the Host's list; a null name finds nothing.
+    void FindCommands(const char* const* names, int32_t* found, size_t count) const;
     // The command assigned to the key with this list id; kNoCommand for any other id.
     static int32_t CommandFor(int32_t controlId);
 

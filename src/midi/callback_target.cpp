@@ -17,13 +17,6 @@ constexpr size_t kRetiredTargets = 16;
 class Retirement {
 public:
     Retirement() { InitializeCriticalSection(&lock); }
-    ~Retirement() {
-        for (CallbackTarget* target : ring)
-            Free(target);
-        DeleteCriticalSection(&lock);
-    }
-    Retirement(const Retirement&) = delete;
-    Retirement& operator=(const Retirement&) = delete;
 
     void Retire(CallbackTarget* target) {
         EnterCriticalSection(&lock);
@@ -58,9 +51,10 @@ private:
     std::vector<const void*> kept;
 };
 
+// Never destroyed: what it keeps must stay reachable for as long as the process runs.
 Retirement& TheRetirement() {
-    static Retirement retirement;
-    return retirement;
+    static Retirement* retirement = new Retirement;
+    return *retirement;
 }
 
 } // namespace

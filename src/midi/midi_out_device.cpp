@@ -194,9 +194,10 @@ void CMIDIOutDevice::SendLong(const BYTE* bytes, DWORD byteCount) {
         throw CMIDIOutException(result);
     }
     pendingQueue.Append(record);
-    // The platform may have reported the buffer done before it was queued; the worker then
-    // releases it now rather than at the next completion.
-    SetEvent(target->signalEvent);
+    // The platform may have reported the buffer done before it was queued, when the worker
+    // found nothing to release: it is released here (this is never a MIDI callback, where a
+    // header may not be unprepared) rather than at the next completion.
+    pendingQueue.ReleaseDone();
 }
 
 void CMIDIOutDevice::QueryCaps(UINT deviceIndex, MIDIOUTCAPSA& caps) {

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -191,6 +192,13 @@ TEST_P(HostThreadsTest, ClosesWithInputInFlightLeaveTheSurfaceDarkAndTheHostAlon
         HostCallbackTable table = host.Table();
         ASSERT_EQ(OpenController(&table), 1);
     }
+    const StandinBusCounters counters = BusCounters();
+    std::printf("host closes (%s): %ld closes with input in flight, every LED dark and both lines "
+                "blank after each, no Host call after any; %lu messages delivered, %lu dropped "
+                "by a closed port, misuse %lu\n",
+                GetParam().name, cycles, static_cast<unsigned long>(counters.delivered),
+                static_cast<unsigned long>(counters.dropped),
+                static_cast<unsigned long>(counters.misuse));
 }
 
 INSTANTIATE_TEST_SUITE_P(Hosts, HostThreadsTest, testing::ValuesIn(kRealHostKinds), CaseName());

@@ -26,6 +26,11 @@ public:
         return WAIT_OBJECT_0;
     }
 
+    bool Signalled() override {
+        std::lock_guard<std::mutex> guard(lock);
+        return signalled;
+    }
+
     void Set() {
         std::lock_guard<std::mutex> guard(lock);
         signalled = true;

@@ -23,6 +23,16 @@ STANDIN_API void StandinAdvanceClock(DWORD milliseconds);
 // Goes back to the real millisecond clock.
 STANDIN_API void StandinUseRealClock(void);
 
+// ---- Threads ------------------------------------------------------------------------------
+
+// While non-zero, the threads that CreateThread starts on the calling thread are fibers of it,
+// for deterministic single-threaded runs: each runs until it waits for something that is not
+// signalled, and they run whenever the calling thread waits. A wait that none of them can end
+// returns WAIT_TIMEOUT at once (time passes at once), and one without a time-out ends the
+// process (a deadlock). Under the thread sanitizer threads stay threads. Zero ends it; fibers
+// still waiting then never run again.
+STANDIN_API void StandinRunThreadsHere(int on);
+
 // ---- Debugger output -----------------------------------------------------------------------
 
 // Receives every OutputDebugStringA text, on the thread that wrote it. A sink of null ends the

@@ -1,4 +1,5 @@
 // The live set of kernel handles, WaitForSingleObject and CloseHandle, and GetLastError.
+#include "fibers.h"
 #include "internal.h"
 
 #include <mutex>
@@ -50,6 +51,8 @@ DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
         standin::SetLastErrorCode(ERROR_INVALID_HANDLE);
         return WAIT_FAILED;
     }
+    if (standin::Cooperative())
+        return standin::CooperativeWait(*object, milliseconds);
     return object->Wait(milliseconds);
 }
 

@@ -13,6 +13,8 @@ public:
     // Waits until the object is signalled (an event set, a thread ended), at most `milliseconds`
     // of real time (INFINITE for no limit). Returns WAIT_OBJECT_0 or WAIT_TIMEOUT.
     virtual DWORD Wait(DWORD milliseconds) = 0;
+    // Whether a wait would end at once; looks without changing the object.
+    virtual bool Signalled() = 0;
 };
 
 HANDLE RegisterHandle(KernelObject* object);
@@ -20,6 +22,10 @@ HANDLE RegisterHandle(KernelObject* object);
 KernelObject* LookUpHandle(HANDLE handle);
 
 void SetLastErrorCode(DWORD code);
+
+// Makes `id` the calling thread's id (GetCurrentThreadId) and returns the one it had: a fiber
+// carries its own.
+DWORD SwapCurrentThreadId(DWORD id);
 
 // A window: a headless dialog or one of its controls, or a message-only window. A handle is
 // valid from RegisterWindow until UnregisterWindow.
@@ -43,6 +49,8 @@ Window* LookUpWindow(HWND handle);
 
 // Gives the calling thread its message queue, as creating a window does on Windows.
 void EnsureMessageQueue();
+// A thread routine has returned: its message queue and windows go, as its thread's would.
+void EndThread();
 // Destroys the message-only windows of a thread that has ended, as Windows does.
 void DestroyWindowsOf(DWORD thread);
 

@@ -11,6 +11,7 @@
 // looks at its messages: PeekMessageA and GetMessageA deliver every waiting one first, and a
 // thread blocked in a send delivers the ones sent to it meanwhile, as on Windows. A thread that
 // never looks at its messages never answers.
+#include "fibers.h"
 #include "internal.h"
 
 #include <algorithm>
@@ -146,7 +147,11 @@ void WakeEveryQueue(void*) {
 // Owns the calling thread's queue and takes it out of the directory when the thread ends.
 class QueueOwner {
 public:
-    ~QueueOwner() {
+    ~QueueOwner() { Release(); }
+
+    // The thread has ended: the queue leaves the directory with the thread's windows, and
+    // whoever still waits for it gets no answer.
+    void Release() {
         if (queue == nullptr)
             return;
         {
@@ -164,6 +169,7 @@ public:
         }
         for (SentMessage* sent : unanswered)
             Answer(*sent, 0, false);
+        queue.reset();
     }
 
     MessageQueue& Queue() {
@@ -317,6 +323,10 @@ namespace standin {
 
 void EnsureMessageQueue() {
     currentQueue.Queue();
+}
+
+void EndThread() {
+    currentQueue.Release();
 }
 
 bool SendToThread(DWORD owner, HWND window, UINT message, WPARAM wParam, LPARAM lParam,
@@ -493,6 +503,7 @@ DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL 
     const auto limit = std::chrono::milliseconds(milliseconds);
     MessageQueue& queue = currentQueue.Queue();
     for (;;) {
+        standin::RunFibers(); // on a thread that runs its threads itself
         for (DWORD i = 0; i < count; ++i)
             if (objects[i]->Wait(0) == WAIT_OBJECT_0)
                 return WAIT_OBJECT_0 + i;

@@ -132,6 +132,7 @@ public:
             stopping = true;
         }
         changed.notify_all();
+        work.notify_all();
         delivery.join();
         completion.join();
     }
@@ -195,7 +196,7 @@ public:
         sinkContext = nullptr;
         counters = {};
         lastMisuse.clear();
-        changed.notify_all();
+        Changed();
     }
 
     void Inject(int port, DWORD word) {
@@ -203,7 +204,7 @@ public:
         injected.emplace_back(port, word);
         if (onCaller)
             DeliverInjected(guard);
-        changed.notify_all();
+        Changed();
     }
 
     bool WaitIdle(DWORD milliseconds) {
@@ -241,7 +242,7 @@ public:
         }
         if (onCaller)
             CompleteDue(guard);
-        changed.notify_all();
+        Changed();
     }
 
     void FailNext(StandinBusOperation operation, MMRESULT result, bool always) {
@@ -259,7 +260,7 @@ public:
             DeliverInjected(guard);
             CompleteDue(guard);
         }
-        changed.notify_all();
+        Changed();
     }
 
     void SetErrorText(MMRESULT result, const char* text) {
@@ -502,7 +503,7 @@ public:
         completions.push_back({handle, header, due, hold});
         if (onCaller)
             CompleteDue(guard);
-        changed.notify_all();
+        Changed();
         return MMSYSERR_NOERROR;
     }
 
@@ -523,7 +524,7 @@ public:
         }
         if (onCaller)
             CompleteDue(guard);
-        changed.notify_all();
+        Changed();
         if (inBusCallback) {
             ForbiddenInCallback("midiOutReset");
             return MMSYSERR_NOERROR;
@@ -651,12 +652,20 @@ private:
         lastMisuse = what;
     }
 
+    // Wakes whoever waits for the bus, and the bus's own threads when there is something for
+    // them to do (not when the caller's thread does their work).
+    void Changed() {
+        changed.notify_all();
+        if (!onCaller && (!injected.empty() || !completions.empty()))
+            work.notify_all();
+    }
+
     // A callback of a handle has returned; a closed handle goes with its last one.
     template <typename Handle>
     void EndCallback(Handle* handle) {
         if (--handle->busy == 0 && handle->closed)
             delete handle;
-        changed.notify_all();
+        Changed();
     }
 
     bool AnyBusy() const {
@@ -693,7 +702,7 @@ private:
                 target = handle;
         if (target == nullptr || target->callback == nullptr) {
             ++counters.dropped;
-            changed.notify_all();
+            Changed();
             return;
         }
         ++target->busy;
@@ -709,7 +718,7 @@ private:
         EndCallback(target);
         --callbacksInProgress;
         ++counters.delivered;
-        changed.notify_all();
+        Changed();
     }
 
     // Delivery on the caller's thread: everything queued, in order. A message injected from
@@ -759,14 +768,14 @@ private:
             ++counters.longCompleted;
         }
         --callbacksInProgress;
-        changed.notify_all();
+        Changed();
     }
 
     void DeliveryLoop() {
         std::unique_lock<std::mutex> guard(lock);
         while (!stopping) {
             if (injected.empty() || onCaller)
-                changed.wait(guard);
+                work.wait(guard);
             else
                 DeliverFront(guard);
         }
@@ -776,16 +785,17 @@ private:
         std::unique_lock<std::mutex> guard(lock);
         while (!stopping) {
             if (onCaller || completions.empty() || completions.front().held)
-                changed.wait(guard);
+                work.wait(guard);
             else if (completions.front().due > Clock::now())
-                changed.wait_until(guard, completions.front().due);
+                work.wait_until(guard, completions.front().due);
             else
                 CompleteDue(guard);
         }
     }
 
     std::mutex lock;
-    std::condition_variable changed;
+    std::condition_variable changed; // anything changed: for those waiting for the bus
+    std::condition_variable work;    // something for the bus's own threads to do
     bool stopping = false;
     std::vector<PortEntry> ports;
     int nextPortId = 1;

@@ -1,13 +1,20 @@
 // CreateThread and thread handles: waiting on a thread's handle waits for its end.
+//
+// The routines run on pooled operating-system threads: starting and ending one costs far more
+// than waking one that is parked, and a session that opens and closes ports starts many
+// short-lived threads. Each routine is a thread of its own all the same: its own id, and none
+// of the message queue or windows of the routine that ran before it.
+#include "fibers.h"
 #include "internal.h"
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <new>
-#include <system_error>
 #include <thread>
 
 namespace {
@@ -27,18 +34,10 @@ struct ThreadState {
     bool finished = false;
 };
 
+// Closing the handle of a running thread leaves it running, as on Windows.
 class Thread : public standin::KernelObject {
 public:
     explicit Thread(std::shared_ptr<ThreadState> sharedState) : state(std::move(sharedState)) {}
-
-    ~Thread() override {
-        if (!worker.joinable())
-            return;
-        if (Wait(0) == WAIT_OBJECT_0)
-            worker.join();
-        else
-            worker.detach(); // closing the handle of a running thread leaves it running
-    }
 
     DWORD Wait(DWORD milliseconds) override {
         std::unique_lock<std::mutex> guard(state->lock);
@@ -50,11 +49,77 @@ public:
         return WAIT_OBJECT_0;
     }
 
+    bool Signalled() override {
+        std::lock_guard<std::mutex> guard(state->lock);
+        return state->finished;
+    }
+
     std::shared_ptr<ThreadState> state;
-    std::thread worker;
 };
 
+void MarkFinished(ThreadState& state) {
+    std::lock_guard<std::mutex> guard(state.lock);
+    state.finished = true;
+    state.ended.notify_all();
+}
+
+class ThreadPool {
+public:
+    // Runs the routine on a parked thread, or on a new one; false when none can be started.
+    bool Run(std::function<void()> routine) {
+        std::lock_guard<std::mutex> guard(lock);
+        try {
+            routines.push_back(std::move(routine));
+            if (parked > 0) {
+                --parked;
+                wake.notify_one();
+            } else {
+                std::thread([this] { Serve(); }).detach();
+            }
+        } catch (const std::exception&) {
+            routines.clear();
+            return false;
+        }
+        return true;
+    }
+
+private:
+    void Serve() {
+        std::unique_lock<std::mutex> guard(lock);
+        for (;;) {
+            wake.wait(guard, [this] { return !routines.empty(); });
+            std::function<void()> routine = std::move(routines.front());
+            routines.pop_front();
+            guard.unlock();
+            routine();
+            guard.lock();
+            ++parked;
+        }
+    }
+
+    std::mutex lock;
+    std::condition_variable wake;
+    std::deque<std::function<void()>> routines;
+    int parked = 0;
+};
+
+// Never destroyed: parked threads wait in it until the process ends.
+ThreadPool& Pool() {
+    static ThreadPool* pool = new ThreadPool;
+    return *pool;
+}
+
 } // namespace
+
+namespace standin {
+
+DWORD SwapCurrentThreadId(DWORD id) {
+    const DWORD previous = currentThreadId;
+    currentThreadId = id;
+    return previous;
+}
+
+} // namespace standin
 
 extern "C" {
 
@@ -71,26 +136,29 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE
         standin::SetLastErrorCode(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
-    std::atomic<DWORD> id{0};
-    std::atomic<bool> started{false};
-    try {
-        thread->worker = std::thread([state, start, parameter, &id, &started] {
-            id.store(currentThreadId);
-            started.store(true);
-            start(parameter);
-            std::lock_guard<std::mutex> guard(state->lock);
-            state->finished = true;
-            state->ended.notify_all();
-        });
-    } catch (const std::system_error&) {
+    // The id is the thread's from its first statement: no need to wait for it to start.
+    const DWORD id = AssignThreadId();
+    // On a thread that runs its threads itself they are its fibers; otherwise pooled threads.
+    const bool started = standin::Cooperative()
+                             ? standin::StartFiber(id,
+                                                   [state, start, parameter] {
+                                                       start(parameter);
+                                                       MarkFinished(*state);
+                                                   })
+                             : Pool().Run([state, start, parameter, id] {
+                                   currentThreadId = id;
+                                   standin::SetLastErrorCode(ERROR_SUCCESS); // a new thread's own
+                                   start(parameter);
+                                   standin::EndThread();
+                                   MarkFinished(*state);
+                               });
+    if (!started) {
         delete thread;
         standin::SetLastErrorCode(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
-    while (!started.load())
-        std::this_thread::yield();
     if (threadId != nullptr)
-        *threadId = id.load();
+        *threadId = id;
     return standin::RegisterHandle(thread);
 }
 
