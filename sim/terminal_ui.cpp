@@ -120,7 +120,7 @@ const KeyBinding kBindings[] = {
     {'+', "zoom in"},
 };
 
-// Every row of the footer starts with how to quit, so that a narrow terminal cuts the rest.
+// The footer starts with how to quit, so that a narrower terminal cuts only the rest.
 const char kFooterKeys[] = "Ctrl-Q quit | ? all keys and commands | F9 plug-in settings | : type a "
                            "command | each control's key stands beside it; Left/Right: strip";
 static_assert(sizeof kFooterKeys - 1 <= kLayoutColumns, "the footer fits the layout's width");
