@@ -1,4 +1,5 @@
 // korvane-sim: a stand-in Host for the Korvane plug-in with a virtual surface in the terminal.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -8,6 +9,7 @@
 #include "script_runner.h"
 #include "session.h"
 #include "settings_form.h"
+#include "surface_drawing.h"
 #include "terminal_ui.h"
 
 namespace {
@@ -20,6 +22,7 @@ struct Arguments {
     bool configure = false;
     bool noSurface = false;
     bool ascii = false;
+    std::string drawing; // --draw-surface: where the drawing goes, "-" for standard output
 };
 
 void PrintUsage(std::FILE* to) {
@@ -27,13 +30,19 @@ void PrintUsage(std::FILE* to) {
         to, "usage: korvane-sim [--module PATH] [--no-surface] [--ascii]\n"
             "       korvane-sim [--module PATH] --configure\n"
             "       korvane-sim [--module PATH] [--no-surface] --script FILE|-\n"
+            "       korvane-sim --draw-surface FILE|-\n"
             "\n"
             "  --module PATH   the plug-in to load (default: libkorvane.so beside this program)\n"
             "  --no-surface    start without the virtual Korvane (the plug-in stays inert)\n"
             "  --configure     show the plug-in's settings dialog as a form, then quit\n"
             "  --script FILE   run a script (- for standard input) without the terminal UI;\n"
             "                  exit status 1 when an expectation fails, 2 for a bad line\n"
-            "  --ascii         draw the display's bar glyphs with ASCII characters\n");
+            "  --ascii         draw the display's bar glyphs with ASCII characters\n"
+            "  --draw-surface FILE\n"
+            "                  write the drawing of the surface with what each control does\n"
+            "                  (SVG, as docs/surface.svg) and quit\n"
+            "\n"
+            "Interactive keys: ? shows every key; Ctrl-Q, Ctrl-C or F10 quits.\n");
 }
 
 // False (with a message printed) for arguments that make no sense.
@@ -47,6 +56,8 @@ bool ParseArguments(int argc, char** argv, Arguments& arguments, bool& help) {
             arguments.modulePath = argv[++i];
         } else if (argument == "--script" && hasValue) {
             arguments.script = argv[++i];
+        } else if (argument == "--draw-surface" && hasValue) {
+            arguments.drawing = argv[++i];
         } else if (argument == "--configure") {
             arguments.configure = true;
         } else if (argument == "--no-surface") {
@@ -87,7 +98,18 @@ int RunScript(const Arguments& arguments) {
     return runner.Run(file, arguments.script);
 }
 
+// False (with the reason printed) when the terminal cannot show the simulator.
+bool TerminalUsable() {
+    const std::string problem = sim::Screen::Problem();
+    if (problem.empty())
+        return true;
+    std::fprintf(stderr, "korvane-sim: %s\n", problem.c_str());
+    return false;
+}
+
 int RunConfigure(const Arguments& arguments) {
+    if (!TerminalUsable())
+        return 1;
     sim::Session session({arguments.modulePath, false, false});
     sim::FormOutcome outcome;
     {
@@ -99,6 +121,8 @@ int RunConfigure(const Arguments& arguments) {
 }
 
 int RunInteractive(const Arguments& arguments) {
+    if (!TerminalUsable())
+        return 1;
     sim::Session session({arguments.modulePath, !arguments.noSurface, false});
     std::string error;
     if (!session.Open(error)) {
@@ -107,6 +131,24 @@ int RunInteractive(const Arguments& arguments) {
     }
     sim::TerminalUi ui(session, arguments.modulePath, arguments.ascii);
     ui.Run();
+    return 0;
+}
+
+int DrawSurface(const std::string& path) {
+    const std::string drawing = sim::DrawSurfaceSvg();
+    if (path == "-") {
+        std::cout << drawing;
+        return std::cout.good() ? 0 : 1;
+    }
+    std::ofstream file(path, std::ios::binary);
+    file << drawing;
+    file.close();
+    if (!file) {
+        std::fprintf(stderr, "korvane-sim: cannot write the drawing to %s: %s\n", path.c_str(),
+                     std::strerror(errno));
+        return 1;
+    }
+    std::printf("korvane-sim: the drawing of the surface is in %s\n", path.c_str());
     return 0;
 }
 
@@ -123,6 +165,8 @@ int main(int argc, char** argv) {
         PrintUsage(stdout);
         return 0;
     }
+    if (!arguments.drawing.empty())
+        return DrawSurface(arguments.drawing);
     if (!arguments.script.empty())
         return RunScript(arguments);
     if (arguments.configure)

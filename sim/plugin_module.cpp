@@ -24,11 +24,18 @@ bool Resolve(void* library, const char* name, Function& entry, std::string& erro
 
 } // namespace
 
+std::string DescribeLoadFailure(const std::string& path, const char* reason) {
+    std::string why = reason != nullptr ? reason : "the loader gives no reason";
+    const std::string pathFirst = path + ": ";
+    if (why.compare(0, pathFirst.size(), pathFirst) == 0)
+        why.erase(0, pathFirst.size());
+    return "cannot load the plug-in " + path + ": " + why;
+}
+
 std::unique_ptr<PluginModule> PluginModule::Load(const std::string& path, std::string& error) {
     void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) {
-        const char* reason = dlerror();
-        error = "cannot load the plug-in " + path + ": " + (reason != nullptr ? reason : "unknown");
+        error = DescribeLoadFailure(path, dlerror());
         return nullptr;
     }
     std::unique_ptr<PluginModule> module(new PluginModule(library));

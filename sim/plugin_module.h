@@ -8,6 +8,10 @@
 
 namespace sim {
 
+// Why a library could not be loaded, naming its path once: the loader's own text (which
+// often starts with the path) after "cannot load the plug-in PATH: ".
+std::string DescribeLoadFailure(const std::string& path, const char* reason);
+
 class PluginModule {
 public:
     using QueryFn = decltype(&QueryController);

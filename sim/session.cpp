@@ -21,6 +21,9 @@ constexpr uint32_t kWaitStepMs = 10;
 constexpr DWORD kIdleWaitMs = 10000;
 // A notification may make the plug-in call the Host again; this many rounds end any ping-pong.
 constexpr int kMaxSettleRounds = 50;
+// The debugger texts kept: each showing of the settings dialog writes a line per Host command
+// and key list, about 540 with the simulated Host.
+constexpr size_t kKeptDiagnostics = 5000;
 
 } // namespace
 
@@ -44,14 +47,31 @@ void Session::Capture(const char* text, void* context) {
         line.pop_back();
     std::lock_guard<std::mutex> guard(session->diagnosticsLock);
     session->diagnostics.push_back(std::move(line));
+    if (session->diagnostics.size() > kKeptDiagnostics) {
+        session->diagnostics.pop_front();
+        ++session->droppedDiagnostics;
+    }
 }
 
 std::vector<std::string> Session::DiagnosticsFrom(size_t& from) const {
     std::lock_guard<std::mutex> guard(diagnosticsLock);
-    const size_t start = std::min(from, diagnostics.size());
-    from = diagnostics.size();
+    const size_t end = droppedDiagnostics + diagnostics.size();
+    const size_t start = std::min(std::max(from, droppedDiagnostics), end) - droppedDiagnostics;
+    from = end;
     return std::vector<std::string>(diagnostics.begin() + static_cast<std::ptrdiff_t>(start),
                                     diagnostics.end());
+}
+
+std::vector<std::string> Session::RecentDiagnostics(size_t count) const {
+    std::lock_guard<std::mutex> guard(diagnosticsLock);
+    const size_t start = diagnostics.size() > count ? diagnostics.size() - count : 0;
+    return std::vector<std::string>(diagnostics.begin() + static_cast<std::ptrdiff_t>(start),
+                                    diagnostics.end());
+}
+
+size_t Session::DiagnosticCount() const {
+    std::lock_guard<std::mutex> guard(diagnosticsLock);
+    return droppedDiagnostics + diagnostics.size();
 }
 
 bool Session::Load(std::string& error) {

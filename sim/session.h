@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -51,8 +52,11 @@ public:
     HostModel& Host() { return host; }
     VirtualKorvane* Surface() { return surface.get(); } // null without a surface
     const std::string& ControllerName() const { return controllerName; }
-    // The plug-in's debugger output, one text per call, from absolute position `from` on.
+    // The plug-in's debugger output, one text per call: from absolute position `from` on (the
+    // oldest kept when older ones were dropped), the latest `count`, and how many so far.
     std::vector<std::string> DiagnosticsFrom(size_t& from) const;
+    std::vector<std::string> RecentDiagnostics(size_t count) const;
+    size_t DiagnosticCount() const;
 
 private:
     bool Load(std::string& error);
@@ -65,7 +69,8 @@ private:
     std::string controllerName;
     bool open = false;
     mutable std::mutex diagnosticsLock;
-    std::vector<std::string> diagnostics;
+    std::deque<std::string> diagnostics;
+    size_t droppedDiagnostics = 0; // texts older than the kept ones
 };
 
 } // namespace sim

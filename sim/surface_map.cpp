@@ -44,6 +44,14 @@ const std::vector<Control> kControls = {
     {"strip2", "Strip2", 123, ControlKind::Sensor, false},
 };
 
+const std::vector<std::vector<const char*>> kButtonRows = {
+    {"shift", "mode1", "mode2", "mode3", "mode4", "mode5"},
+    {"state16", "solo", "state20", "anysolo"},
+    {"f1", "f2", "f3", "f4", "trk<", "trk>"},
+    {"rewind", "ffwd", "stop", "play", "record"},
+    {"playmode", "faderfn", "footswitch"},
+};
+
 struct Glyph {
     uint8_t code;
     const char* unicode;
@@ -121,6 +129,10 @@ std::string DescribeShort(bool fromSurface, const std::vector<uint8_t>& bytes) {
 
 const std::vector<Control>& Controls() {
     return kControls;
+}
+
+const std::vector<std::vector<const char*>>& ButtonRows() {
+    return kButtonRows;
 }
 
 const Control* FindControl(const std::string& name) {

@@ -24,6 +24,10 @@ struct Control {
 
 // Every control addressed by a note, in panel order.
 const std::vector<Control>& Controls();
+// The buttons and LEDs in rows, as the simulator's panel and the drawing of the surface show
+// them (control names). The encoders' push switches belong to the encoders.
+const std::vector<std::vector<const char*>>& ButtonRows();
+
 // The control with this name (case-insensitive) or note; null when there is none.
 const Control* FindControl(const std::string& name);
 const Control* ControlForNote(uint8_t note);

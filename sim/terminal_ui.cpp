@@ -9,8 +9,10 @@
 #include <cstring>
 #include <utility>
 
-#include "display/fader_laws.h"
+#include "control_roles.h"
+#include "fader_reading.h"
 #include "settings_form.h"
+#include "text_layout.h"
 
 namespace sim {
 
@@ -22,9 +24,6 @@ constexpr int kKeyWaitMs = 30;
 // The blinking labels depend on time: look again this often even when nothing arrives.
 constexpr uint32_t kQuietRedrawMs = 500;
 constexpr int kEscapeDelayMs = 25;
-constexpr int kLeftWidth = 62;
-constexpr int kSurfaceHeight = 19;
-constexpr int kHostHeight = 24;
 constexpr int kBarWidth = 30;
 constexpr int kKeyCtrlC = 3;
 constexpr int kKeyCtrlL = 12;
@@ -99,20 +98,14 @@ const KeyBinding kBindings[] = {
     {KEY_NPAGE, "nudge fader -64"},
     {'u', "spin enc1 -1"},
     {'i', "spin enc1 1"},
-    {'U', "spin enc1 -1 fine"},
-    {'I', "spin enc1 1 fine"},
     {'o', "push enc1"},
     {'O', "toggle enc1"},
     {'j', "spin enc2 -1"},
     {'k', "spin enc2 1"},
-    {'J', "spin enc2 -1 fine"},
-    {'K', "spin enc2 1 fine"},
     {'l', "push enc2"},
     {'L', "toggle enc2"},
     {'m', "spin enc3 -1"},
     {',', "spin enc3 1"},
-    {'M', "spin enc3 -1 fine"},
-    {'<', "spin enc3 1 fine"},
     {'.', "push enc3"},
     {'>', "toggle enc3"},
     {KEY_LEFT, "slide strip -64"},
@@ -127,12 +120,30 @@ const KeyBinding kBindings[] = {
     {'+', "zoom in"},
 };
 
-const char kHelpLine[] =
-    "s Shift qwert modes 1234 F-keys 567 states [] Trk zxcvb transport a/Up/Down fader "
-    "ui jk m, encoders Left/Right strip : command ? help F9 settings F10 quit";
+// The footer starts with how to quit, so that a narrower terminal cuts only the rest.
+const char kFooterKeys[] = "Ctrl-Q quit | ? all keys and commands | F9 plug-in settings | : type a "
+                           "command | each control's key stands beside it; Left/Right: strip";
+static_assert(sizeof kFooterKeys - 1 <= kLayoutColumns, "the footer fits the layout's width");
 
-const char* const kHelpText[] = {
+constexpr int kKeyCtrlQ = 17;
+constexpr char kQuitHint[] = "  (q is track mode; Ctrl-Q, Ctrl-C or F10 quits)";
+constexpr char kGreetingHint[] =
+    "The plug-in greets first; its pages follow in about 15 s. ? shows every key, Ctrl-Q quits.";
+
+// The fine turns: the first touches and pushes the encoder, the following ones only turn.
+struct FineKey {
+    int key;
+    int encoder; // 0 to 2
+    int step;
+};
+
+const FineKey kFineKeys[] = {{'U', 0, -1}, {'I', 0, 1},  {'J', 1, -1},
+                             {'K', 1, 1},  {'M', 2, -1}, {'<', 2, 1}};
+
+const char* const kKeyHelp[] = {
     "Keys (lower case clicks a button; its upper-case or shifted key holds it until pressed again)",
+    "  Ctrl-Q, Ctrl-C or F10  quit     ?  this help     F9  the plug-in's settings dialog     :  "
+    "type a command     Ctrl-L  redraw",
     "  s Shift       q w e r t   encoder-mode buttons 1-5 (q track mode, e EQ / EQ band mode)",
     "  1 2 3 4 / F1-F4   function keys      5 6 7   track states 16, solo, 20      f  footswitch",
     "  [ ]  Trk< Trk>    z x c v b  rewind, fast-forward, stop, play, record (Z X hold to wind)",
@@ -140,49 +151,64 @@ const char* const kHelpText[] = {
     "  Encoder 1: u i turn back/forward, U I fine, o push, O hold touch   (a turn touches it "
     "first)",
     "  Encoder 2: j k turn, J K fine, l push, L hold touch    Encoder 3: m , turn, M < fine, . "
-    "push,",
-    "             > hold touch",
+    "push, > hold touch",
+    "  Fine turns: the first of a row touches the encoder and pushes it, and it stays pushed; the "
+    "next ones only turn; any other key",
+    "  lets go. On the surface a push of a touched encoder is itself one step in EQ mode "
+    "(frequency +50, gain +3, Q +10).",
     "  Strip: Left/Right slide, Home/End tap the left/right end, Shift-Left/Right rest at an edge,",
     "         Insert touch/release, - and = zoom out/in with the second touch (vertical with "
     "Shift)",
-    "  :  type a command (the script language below)   F9 settings dialog   Ctrl-L redraw   F10 "
-    "quit",
     "",
     "Host value steps: EQ gain 0.1 dB, frequency 1/100 octave, Q 0.01 per step; a scroll step "
-    "moves",
-    "the view by 1/32 of its width (256 s / horizontal zoom). Tracks outside the project select "
-    "the",
-    "nearest track. An LED shows as a filled (lit) or hollow (dark) dot after its label, ~ while "
-    "blinking.",
-    "",
-    "Commands:",
+    "moves the view by 1/32 of its width",
+    "(256 s / horizontal zoom). Tracks outside the project select the nearest track. An LED "
+    "shows as a filled (lit) or hollow (dark)",
+    "dot after its label, ~ while blinking.",
 };
 
-int Columns(const std::string& text) {
-    int columns = 0;
-    for (char byte : text)
-        if ((static_cast<unsigned char>(byte) & 0xC0) != 0x80)
-            ++columns;
-    return columns;
-}
+constexpr int kRoleLabelWidth = 9;
+constexpr int kRoleColumnWidth = 42;
 
-std::string Cut(const std::string& text, int width) {
-    std::string cut;
-    int columns = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const bool starts = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
-        if (starts && columns == width)
-            break;
-        if (starts)
-            ++columns;
-        cut += text[i];
+// The role table in three columns: track mode, EQ mode, with Shift.
+std::vector<std::string> RoleHelp() {
+    std::vector<std::string> lines = {
+        "",
+        "What the controls do",
+        "  " + Pad("", kRoleLabelWidth) + Pad("in track mode", kRoleColumnWidth) + " " +
+            Pad("in EQ mode (- as in track mode)", kRoleColumnWidth) + " " +
+            "with Shift latched (- as without)",
+    };
+    for (const ControlRole& role : ControlRoles()) {
+        const RoleTexts texts = TextsOf(role);
+        const std::vector<std::string> columns[] = {
+            Wrap(texts.track, kRoleColumnWidth),
+            Wrap(texts.eq.empty() ? "-" : texts.eq, kRoleColumnWidth),
+            Wrap(texts.shift.empty() ? "-" : texts.shift, kRoleColumnWidth)};
+        size_t rows = 0;
+        for (const std::vector<std::string>& column : columns)
+            rows = std::max(rows, column.size());
+        for (size_t row = 0; row < rows; ++row) {
+            std::string line =
+                "  " + Pad(row == 0 ? FindControl(role.control)->label : "", kRoleLabelWidth);
+            for (const std::vector<std::string>& column : columns)
+                line += Pad(row < column.size() ? column[row] : "", kRoleColumnWidth) + " ";
+            lines.push_back(line);
+        }
     }
-    return cut;
+    lines.push_back(std::string("  ") + kAssignableNote);
+    return lines;
 }
 
-std::string Pad(const std::string& text, int width) {
-    const std::string cut = Cut(text, width);
-    return cut + std::string(static_cast<size_t>(std::max(0, width - Columns(cut))), ' ');
+std::vector<std::string> HelpLines() {
+    std::vector<std::string> lines(std::begin(kKeyHelp), std::end(kKeyHelp));
+    for (const std::string& line : RoleHelp())
+        lines.push_back(line);
+    lines.push_back("");
+    lines.push_back("Commands (at the : prompt, and in scripts run with --script):");
+    for (const std::string& line : CommandInterpreter::Summary())
+        lines.push_back("  " + line);
+    return lines;
 }
 
 // A number with `decimals` places, with a sign when `sign` is set.
@@ -208,12 +234,6 @@ std::string Bar(int position, int width, bool marker) {
     return bar;
 }
 
-std::string PanText(int pan) {
-    if (pan == 0)
-        return "C";
-    return (pan < 0 ? "L" : "R") + std::to_string(pan < 0 ? -pan : pan);
-}
-
 std::string TransportText(const HostModel::Snapshot& project) {
     std::string text =
         project.playing ? (project.playMode5 ? "PLAYING (mode 5)" : "PLAYING") : "stopped";
@@ -228,6 +248,15 @@ std::string TransportText(const HostModel::Snapshot& project) {
 
 std::string Seconds(double seconds) {
     return Fixed(seconds, 2) + " s";
+}
+
+// The key a panel shows beside a control: the one that clicks it.
+std::string KeyOf(const std::string& control) {
+    const std::string click = "click " + control;
+    for (const KeyBinding& binding : kBindings)
+        if (click == binding.line && binding.key > ' ' && binding.key < 127)
+            return std::string(1, static_cast<char>(binding.key));
+    return "";
 }
 
 } // namespace
@@ -294,19 +323,23 @@ void DrawBox(int y, int x, int height, int width, const std::string& title) {
     attroff(COLOR_PAIR(kTitle) | A_BOLD);
 }
 
-// ---- The interactive loop
-// ------------------------------------------------------------------------
+// ---- The interactive loop ----------------------------------------------------------------------
 
 TerminalUi::TerminalUi(Session& running, std::string path, bool ascii)
-    : session(running), interpreter(running), screen(ascii), modulePath(std::move(path)) {
-    status = session.Surface() != nullptr
-                 ? "The plug-in greets first; the pages follow in about 15 s. ? shows every key."
-                 : "No surface: the plug-in found no Korvane port and stays inert.";
+    : session(running), interpreter(running), screen(ascii), modulePath(std::move(path)),
+      helpLines(HelpLines()) {
+    if (session.Surface() != nullptr) {
+        SetStatus(kGreetingHint);
+        greetingHint = true;
+    } else {
+        SetStatus("No surface: the plug-in found no Korvane port and stays inert.");
+    }
 }
 
 void TerminalUi::Run() {
     for (;;) {
         session.Pump();
+        ClearEndedGreetingHint();
         if (Changed())
             Draw();
         const int key = getch();
@@ -321,27 +354,54 @@ void TerminalUi::Run() {
 bool TerminalUi::Changed() {
     const uint64_t surfaceVersion = session.Surface() != nullptr ? session.Surface()->Version() : 0;
     const uint64_t hostVersion = session.Host().Version();
+    const size_t diagnostics = session.DiagnosticCount();
     const uint32_t now = GetTickCount();
     if (!dirty && surfaceVersion == drawnSurface && hostVersion == drawnHost &&
-        now - drawnAt < kQuietRedrawMs)
+        diagnostics == drawnDiagnostics && now - drawnAt < kQuietRedrawMs)
         return false;
     dirty = false;
     drawnSurface = surfaceVersion;
     drawnHost = hostVersion;
+    drawnDiagnostics = diagnostics;
     drawnAt = now;
     return true;
 }
 
+// The greeting is the first thing the display shows; the hint about it goes when line 1
+// first shows something else.
+void TerminalUi::ClearEndedGreetingHint() {
+    if (!greetingHint || session.Surface() == nullptr)
+        return;
+    const std::string line = session.Surface()->Line(0);
+    if (greetingLine.empty()) {
+        if (line != std::string(kLineLength, ' '))
+            greetingLine = line;
+        return;
+    }
+    if (line != greetingLine) {
+        SetStatus("");
+        dirty = true;
+    }
+}
+
 bool TerminalUi::HandleKey(int key) {
-    if (key == KEY_F(10) || key == kKeyCtrlC)
+    if (key == KEY_F(10) || key == kKeyCtrlC || key == kKeyCtrlQ)
         return false;
     if (showHelp) {
-        showHelp = false;
-        clear();
+        HandleHelpKey(key);
         return true;
     }
+    for (const FineKey& fine : kFineKeys) {
+        if (fine.key == key) {
+            FineTurn(fine.encoder, fine.step);
+            return true;
+        }
+    }
+    if (key != KEY_RESIZE)
+        LetGoOfFineTurns();
     if (key == '?') {
         showHelp = true;
+        helpTop = 0;
     } else if (key == ':') {
         ReadPrompt();
     } else if (key == KEY_F(9)) {
@@ -352,24 +412,81 @@ bool TerminalUi::HandleKey(int key) {
         for (const KeyBinding& binding : kBindings) {
             if (binding.key == key) {
                 RunLine(binding.line);
+                if (key == 'q')
+                    SetStatus(status + kQuitHint);
                 return true;
             }
         }
-        status = "That key does nothing here; ? shows every key.";
+        SetStatus("That key does nothing here; ? shows every key, Ctrl-Q quits.");
     }
     return true;
 }
 
+// Up and down move through the help; any other key returns to the simulator.
+void TerminalUi::HandleHelpKey(int key) {
+    const int page = std::max(1, LINES - 1);
+    const int last = std::max(0, static_cast<int>(helpLines.size()) - page);
+    if (key == KEY_DOWN)
+        helpTop = std::min(last, helpTop + 1);
+    else if (key == KEY_UP)
+        helpTop = std::max(0, helpTop - 1);
+    else if (key == KEY_NPAGE || key == ' ')
+        helpTop = std::min(last, helpTop + page);
+    else if (key == KEY_PPAGE)
+        helpTop = std::max(0, helpTop - page);
+    else if (key != KEY_RESIZE)
+        showHelp = false;
+    clear();
+}
+
 void TerminalUi::RunLine(const std::string& line) {
     const CommandResult result = interpreter.Run(line);
+    std::string text;
     if (result.status == CommandResult::Done)
-        status = line + (result.message.empty() ? "" : ": " + result.message);
+        text = line + (result.message.empty() ? "" : ": " + result.message);
     else
-        status = line + ": " + (result.status == CommandResult::Failed ? "FAILED " : "") +
-                 result.message;
-    const size_t newline = status.find('\n');
+        text = line + ": " + (result.status == CommandResult::Failed ? "FAILED " : "") +
+               result.message;
+    const size_t newline = text.find('\n');
     if (newline != std::string::npos)
-        status = status.substr(0, newline) + " ...";
+        text = text.substr(0, newline) + " ...";
+    SetStatus(text);
+}
+
+void TerminalUi::SetStatus(std::string text) {
+    status = std::move(text);
+    greetingHint = false;
+}
+
+void TerminalUi::FineTurn(int encoder, int step) {
+    const std::string number = std::to_string(encoder + 1);
+    VirtualKorvane* surface = session.Surface();
+    if (surface == nullptr) {
+        RunLine("turn enc" + number + " " + std::to_string(step));
+        return;
+    }
+    if (fineHold.encoder != encoder) {
+        LetGoOfFineTurns();
+        fineHold.encoder = encoder;
+        fineHold.touched = !surface->IsHeld(*FindControl("enc" + number));
+        if (fineHold.touched)
+            interpreter.Run("touch enc" + number);
+        interpreter.Run("press push" + number);
+    }
+    RunLine("turn enc" + number + " " + std::to_string(step));
+    SetStatus(status + "  (fine: Enc" + number +
+              " stays touched and pushed; its push was one step in EQ mode; any other key "
+              "lets go)");
+}
+
+void TerminalUi::LetGoOfFineTurns() {
+    if (fineHold.encoder < 0)
+        return;
+    const std::string number = std::to_string(fineHold.encoder + 1);
+    interpreter.Run("release push" + number);
+    if (fineHold.touched)
+        interpreter.Run("untouch enc" + number);
+    fineHold = FineHold();
 }
 
 void TerminalUi::ReadPrompt() {
@@ -402,12 +519,11 @@ void TerminalUi::ReadPrompt() {
 
 void TerminalUi::OpenSettings() {
     const FormOutcome outcome = ShowSettingsForm(session);
-    status = outcome.summary;
+    SetStatus(outcome.summary);
     clear();
 }
 
-// ---- Drawing
-// ---------------------------------------------------------------------------------------
+// ---- Drawing -----------------------------------------------------------------------------------
 
 void TerminalUi::Draw() {
     erase();
@@ -416,25 +532,49 @@ void TerminalUi::Draw() {
         refresh();
         return;
     }
-    DrawTitle();
-    const int left = std::min(kLeftWidth, COLS);
-    const int right = COLS - left;
-    const int body = LINES - 3;
-    DrawSurface(1, 0, std::min(kSurfaceHeight, body), left);
-    DrawHost(1, left, std::min(kHostHeight, body), right);
-    DrawCalls(1 + kSurfaceHeight, 0, body - kSurfaceHeight, left);
-    DrawMonitor(1 + kHostHeight, left, body - kHostHeight, right);
+    const ScreenLayout layout = PlanLayout(COLS, LINES);
+    DrawTitle(layout);
+    for (const PanelPlace& place : layout.places)
+        DrawPanel(place);
+    if (layout.places.empty())
+        PutText(LINES / 2, 0, "Enlarge the terminal to see the surface; Ctrl-Q quits.", COLS);
     DrawFooter();
     refresh();
 }
 
-void TerminalUi::DrawTitle() {
+void TerminalUi::DrawTitle(const ScreenLayout& layout) {
+    if (!layout.complete) {
+        attron(A_REVERSE | A_BOLD);
+        PutText(0, 0, Pad("korvane-sim: " + layout.shortfall, COLS), COLS);
+        attroff(A_REVERSE | A_BOLD);
+        return;
+    }
     attron(A_BOLD);
     PutText(0, 0,
             "korvane-sim: Host with the " + session.ControllerName() + " plug-in from " +
                 modulePath,
             COLS);
     attroff(A_BOLD);
+}
+
+void TerminalUi::DrawPanel(const PanelPlace& place) {
+    switch (place.panel) {
+    case Panel::Surface:
+        DrawSurface(place.y, place.x, place.height, place.width);
+        break;
+    case Panel::Calls:
+        DrawCalls(place.y, place.x, place.height, place.width);
+        break;
+    case Panel::Debugger:
+        DrawDebugger(place.y, place.x, place.height, place.width);
+        break;
+    case Panel::Host:
+        DrawHost(place.y, place.x, place.height, place.width);
+        break;
+    case Panel::Monitor:
+        DrawMonitor(place.y, place.x, place.height, place.width);
+        break;
+    }
 }
 
 void TerminalUi::DrawSurface(int y, int x, int height, int width) {
@@ -445,7 +585,7 @@ void TerminalUi::DrawSurface(int y, int x, int height, int width) {
     }
     DrawDisplay(y + 1, x + 2);
     DrawButtons(y + 5, x + 2, width - 4);
-    DrawContinuous(y + 12, x + 2, width - 4);
+    DrawContinuous(y + 11, x + 2, width - 4);
 }
 
 void TerminalUi::DrawDisplay(int y, int x) {
@@ -469,31 +609,16 @@ void TerminalUi::DrawDisplay(int y, int x) {
 }
 
 void TerminalUi::DrawButtons(int y, int x, int width) {
-    struct Slot {
-        const char* key;
-        const char* control;
-    };
-    static const std::vector<std::vector<Slot>> rows = {
-        {{"s", "shift"},
-         {"q", "mode1"},
-         {"w", "mode2"},
-         {"e", "mode3"},
-         {"r", "mode4"},
-         {"t", "mode5"}},
-        {{"5", "state16"}, {"6", "solo"}, {"7", "state20"}, {"", "anysolo"}},
-        {{"1", "f1"}, {"2", "f2"}, {"3", "f3"}, {"4", "f4"}, {"[", "trk<"}, {"]", "trk>"}},
-        {{"z", "rewind"}, {"x", "ffwd"}, {"c", "stop"}, {"v", "play"}, {"b", "record"}},
-        {{"n", "playmode"}, {"g", "faderfn"}, {"f", "footswitch"}},
-        {{"", "push1"}, {"", "push2"}, {"", "push3"}},
-    };
     VirtualKorvane& surface = *session.Surface();
     const uint32_t now = GetTickCount();
-    for (size_t row = 0; row < rows.size(); ++row) {
+    int row = y;
+    for (const std::vector<const char*>& names : ButtonRows()) {
         int column = x;
-        for (const Slot& slot : rows[row]) {
-            const Control& control = *FindControl(slot.control);
-            std::string text = std::string(slot.key) + (slot.key[0] != '\0' ? " " : "");
-            PutText(y + static_cast<int>(row), column, text, width - (column - x));
+        for (const char* name : names) {
+            const Control& control = *FindControl(name);
+            const std::string key = KeyOf(name);
+            const std::string text = key.empty() ? "" : key + " ";
+            PutText(row, column, text, width - (column - x));
             column += Columns(text);
             std::string label = control.label;
             int attributes = A_NORMAL;
@@ -509,30 +634,32 @@ void TerminalUi::DrawButtons(int y, int x, int width) {
                 attributes |= A_UNDERLINE;
             }
             attron(attributes);
-            PutText(y + static_cast<int>(row), column, label, width - (column - x));
+            PutText(row, column, label, width - (column - x));
             attroff(attributes);
             column += Columns(label) + 2;
         }
+        ++row;
     }
 }
 
 void TerminalUi::DrawContinuous(int y, int x, int width) {
     VirtualKorvane& surface = *session.Surface();
     const int fader = surface.FaderPosition();
-    const std::string faderState = surface.IsHeld(*FindControl("fader")) ? " touched" : "";
-    PutText(y, x, "a Fader " + Bar(fader, kBarWidth, false) + " " + std::to_string(fader), width);
+    const bool pan = FaderEditsPan(surface, GetTickCount());
+    const std::string touched = surface.IsHeld(*FindControl("fader")) ? " touched" : "";
+    PutText(y, x, "a Fader " + Bar(fader, kBarWidth, false) + " " + std::to_string(fader) + touched,
+            width);
     PutText(y + 1, x,
-            "  stands for " + Fixed(PositionToValue(LevelLaw, fader), 1) + " dB" + " or pan " +
-                PanText(static_cast<int>(PositionToValue(PanLaw, fader))) + faderState,
+            "  stands for the " + FaderReading(fader, pan) + (pan ? " (FaderFn: flipped)" : ""),
             width);
     static const char* const encoderKeys[kEncoderCount] = {"u/i o", "j/k l", "m/, ."};
     std::string encoders;
     for (int encoder = 0; encoder < kEncoderCount; ++encoder) {
-        const std::string name = "enc" + std::to_string(encoder + 1);
-        const bool touched = surface.IsHeld(*FindControl(name));
-        const bool pushed = surface.IsHeld(*FindControl("push" + std::to_string(encoder + 1)));
-        encoders += std::string(encoderKeys[encoder]) + " Enc" + std::to_string(encoder + 1) +
-                    (touched ? "[touched]" : "") + (pushed ? "[pushed]" : "") + "  ";
+        const std::string number = std::to_string(encoder + 1);
+        const bool isTouched = surface.IsHeld(*FindControl("enc" + number));
+        const bool pushed = surface.IsHeld(*FindControl("push" + number));
+        encoders += std::string(encoderKeys[encoder]) + " Enc" + number +
+                    (isTouched ? "[touched]" : "") + (pushed ? "[pushed]" : "") + "  ";
     }
     PutText(y + 3, x, encoders, width);
     const int strip = surface.StripPosition();
@@ -541,7 +668,7 @@ void TerminalUi::DrawContinuous(int y, int x, int width) {
         touches += " touched";
     if (surface.IsHeld(*FindControl("strip2")))
         touches += " second touch";
-    PutText(y + 4, x,
+    PutText(y + 5, x,
             "Strip " + Bar(strip, kBarWidth, true) + " " + std::to_string(strip) + touches, width);
 }
 
@@ -607,17 +734,30 @@ void TerminalUi::DrawCalls(int y, int x, int height, int width) {
     if (rows <= 0)
         return;
     HostModel& host = session.Host();
-    const std::vector<HostEvent> events = host.RecentEvents(static_cast<size_t>(rows));
     int row = y + 1;
-    for (const HostEvent& event : events)
+    for (const HostEvent& event : host.RecentEvents(static_cast<size_t>(rows)))
         PutText(row++, x + 2,
                 std::string(event.kind == HostEvent::Notify ? "host>plug-in " : "plug-in>host ") +
                     DescribeHostEvent(host, event),
                 width - 4);
-    for (const std::string& line : session.DiagnosticsFrom(diagnosticsSeen))
-        lastDiagnostic = line;
-    if (!lastDiagnostic.empty())
-        PutText(y + height - 1, x + 2, " plug-in says: " + lastDiagnostic + " ", width - 4);
+}
+
+// What the plug-in writes with OutputDebugStringA: its own diagnostics (a port not found, a
+// failure it survived) and the settings dialog's list of Host commands; nothing of the project.
+void TerminalUi::DrawDebugger(int y, int x, int height, int width) {
+    const size_t count = session.DiagnosticCount();
+    DrawBox(y, x, height, width,
+            "Plug-in debugger output (" + std::to_string(count) +
+                (count == 1 ? " line)" : " lines)"));
+    const int rows = height - 2;
+    if (rows <= 0)
+        return;
+    int row = y + 1;
+    const std::vector<std::string> lines = session.RecentDiagnostics(static_cast<size_t>(rows));
+    if (lines.empty())
+        PutText(row, x + 2, "(nothing yet: the plug-in writes here what it reports)", width - 4);
+    for (const std::string& line : lines)
+        PutText(row++, x + 2, line, width - 4);
 }
 
 void TerminalUi::DrawMonitor(int y, int x, int height, int width) {
@@ -635,17 +775,23 @@ void TerminalUi::DrawMonitor(int y, int x, int height, int width) {
 }
 
 void TerminalUi::DrawHelp() {
-    int row = 0;
-    for (const char* line : kHelpText)
-        PutText(row++, 1, line, COLS - 2);
-    for (const std::string& line : CommandInterpreter::Summary())
-        PutText(row++, 3, line, COLS - 4);
-    PutText(LINES - 1, 1, "Any key returns to the simulator.", COLS - 2);
+    const int page = std::max(1, LINES - 1);
+    for (int row = 0; row < page && helpTop + row < static_cast<int>(helpLines.size()); ++row)
+        PutText(row, 1, helpLines[static_cast<size_t>(helpTop + row)], COLS - 2);
+    const int shownTo = std::min(static_cast<int>(helpLines.size()), helpTop + page);
+    attron(A_REVERSE);
+    PutText(LINES - 1, 0,
+            Pad("Help, lines " + std::to_string(helpTop + 1) + "-" + std::to_string(shownTo) +
+                    " of " + std::to_string(helpLines.size()) +
+                    ": Up/Down, PgUp/PgDn or Space move; any other key returns; Ctrl-Q quits.",
+                COLS),
+            COLS);
+    attroff(A_REVERSE);
 }
 
 void TerminalUi::DrawFooter() {
     attron(A_REVERSE);
-    PutText(LINES - 2, 0, Pad(kHelpLine, COLS), COLS);
+    PutText(LINES - 2, 0, Pad(kFooterKeys, COLS), COLS);
     attroff(A_REVERSE);
     PutText(LINES - 1, 0, status, COLS);
 }

@@ -9,4 +9,6 @@ cd "$(dirname "$0")/.."
 tools/install-dependencies
 cmake --preset linux-release >/dev/null
 cmake --build --preset linux-release --target korvane_bench -j "$(nproc)"
+echo "(The \"Library was built as DEBUG\" warning below is about Debian's build of Google" \
+    "Benchmark, not about this code, and does not touch the table's figures: docs/benchmarks.md)"
 exec build/linux-release/bench/korvane_bench "$@"

@@ -8,9 +8,6 @@
 
 namespace {
 
-// The Host command that the plain playMode button's Shift gesture sends.
-constexpr char kPunchInCommandName[] = "Clips: Punch In";
-
 constexpr int32_t kPlainFunctionKeys[ButtonBank::kFunctionKeyCount] = {KeyId::F1, KeyId::F2,
                                                                        KeyId::F3, KeyId::F4};
 constexpr int32_t kShiftedFunctionKeys[ButtonBank::kFunctionKeyCount] = {
@@ -29,7 +26,7 @@ bool IsButtonMessage(const StateButton& anyButton, const uint8_t* bytes, uint32_
 } // namespace
 
 void ButtonBank::LookUpPunchIn() {
-    punchInCommand = controller.settings.FindCommand(kPunchInCommandName);
+    punchInCommand = controller.settings.FindCommand(ButtonBank::kPunchInCommandName);
 }
 
 bool ButtonBank::Dispatch(const uint8_t* bytes, uint32_t length) {

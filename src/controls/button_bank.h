@@ -12,6 +12,8 @@ class Korvane;
 class ButtonBank {
 public:
     static constexpr int kFunctionKeyCount = 4;
+    // The Host command that playMode sends with Shift, found by name when the surface opens.
+    static constexpr char kPunchInCommandName[] = "Clips: Punch In";
 
     explicit ButtonBank(Korvane& owner);
     virtual ~ButtonBank() = default;

@@ -7,6 +7,7 @@
 #include "bound_output.h"
 #include "controls/encoder_mode_selector.h"
 #include "controls/state_button.h"
+#include "support/case_name.h"
 
 namespace {
 
@@ -110,6 +111,7 @@ TEST_F(LedTest, AnySoloHasNoButtonAndAlwaysUpdates) {
 }
 
 struct ModeCase {
+    const char* name;
     int mode;
     std::vector<DWORD> lit; // in the selector's refresh order
 };
@@ -124,9 +126,10 @@ TEST_P(ModeSelectorTest, LightsTheButtonOfTheMode) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, ModeSelectorTest,
-                         ::testing::Values(ModeCase{0, {NoteOn(42, 127)}},
-                                           ModeCase{4, {NoteOn(44, 127)}},
-                                           ModeCase{5, {NoteOn(44, 127)}}));
+                         ::testing::Values(ModeCase{"Track", 0, {NoteOn(42, 127)}},
+                                           ModeCase{"Eq", 4, {NoteOn(44, 127)}},
+                                           ModeCase{"EqBand", 5, {NoteOn(44, 127)}}),
+                         CaseName());
 
 TEST_F(LedTest, EqBandModeBlinksTheEqButtonAndEqModeHoldsItSteady) {
     EncoderModeSelector selector;

@@ -16,6 +16,7 @@
 #include "controls/led.h"
 #include "display/scratch_line.h"
 #include "platform/standin/far_side.h"
+#include "support/case_name.h"
 #include "support/recording_host.h"
 
 namespace {
@@ -365,12 +366,8 @@ std::vector<PageCase> TouchedPages() {
     };
 }
 
-std::string CaseName(const ::testing::TestParamInfo<PageCase>& info) {
-    return info.param.name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Idle, PageTableTest, ::testing::ValuesIn(IdlePages()), CaseName);
-INSTANTIATE_TEST_SUITE_P(Touched, PageTableTest, ::testing::ValuesIn(TouchedPages()), CaseName);
+INSTANTIATE_TEST_SUITE_P(Idle, PageTableTest, ::testing::ValuesIn(IdlePages()), CaseName());
+INSTANTIATE_TEST_SUITE_P(Touched, PageTableTest, ::testing::ValuesIn(TouchedPages()), CaseName());
 
 TEST_F(PagesTest, NoTrackAsksTheHostForNoName) {
     controller->SetCurrentTrack(kNoTrack);
@@ -432,6 +429,7 @@ struct GuardedLines {
 };
 
 struct HostileValues {
+    const char* name;
     double level;
     int32_t pan;
     double number; // frequency, gain and Q alike
@@ -491,10 +489,12 @@ TEST_P(HostileValueTest, IdleEqLabelsKeepTheirColumns) {
 
 INSTANTIATE_TEST_SUITE_P(
     Values, HostileValueTest,
-    ::testing::Values(HostileValues{1e300, -32768, 1e300}, HostileValues{-1e300, 32767, -1e300},
-                      HostileValues{std::numeric_limits<double>::quiet_NaN(), -32768,
+    ::testing::Values(HostileValues{"Huge", 1e300, -32768, 1e300},
+                      HostileValues{"HugeNegative", -1e300, 32767, -1e300},
+                      HostileValues{"NotANumber", std::numeric_limits<double>::quiet_NaN(), -32768,
                                     std::numeric_limits<double>::quiet_NaN()},
-                      HostileValues{std::numeric_limits<double>::infinity(), 0x12345678,
-                                    -std::numeric_limits<double>::infinity()}));
+                      HostileValues{"Infinite", std::numeric_limits<double>::infinity(), 0x12345678,
+                                    -std::numeric_limits<double>::infinity()}),
+    CaseName());
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/host_bridge.h"
+#include "support/case_name.h"
 #include "support/recording_host.h"
 
 namespace {
@@ -34,6 +35,7 @@ TEST_F(BridgeTest, ActionsSetTheirIdentifierWithTrackZero) {
 }
 
 struct StepCase {
+    const char* name;
     int16_t current;
     bool next;
     int32_t selected;
@@ -51,10 +53,14 @@ TEST_P(TrackStepTest, ClampsAtZeroAndTwoHundred) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, TrackStepTest,
-                         ::testing::Values(StepCase{0, false, 0}, StepCase{5, false, 4},
-                                           StepCase{9999, false, 9998}, StepCase{5, true, 6},
-                                           StepCase{199, true, 200}, StepCase{200, true, 200},
-                                           StepCase{9999, true, 200}));
+                         ::testing::Values(StepCase{"BackFromTheFirst", 0, false, 0},
+                                           StepCase{"Back", 5, false, 4},
+                                           StepCase{"BackFromNoTrack", 9999, false, 9998},
+                                           StepCase{"Next", 5, true, 6},
+                                           StepCase{"NextToTheLimit", 199, true, 200},
+                                           StepCase{"NextAtTheLimit", 200, true, 200},
+                                           StepCase{"NextFromNoTrack", 9999, true, 200}),
+                         CaseName());
 
 TEST_F(BridgeTest, ClearTrackStateOnAllTogglesEveryTrackThatReadsOneAscending) {
     host.SetInt(HostParam::TrackState16, 3, 1);
@@ -92,6 +98,7 @@ TEST_F(BridgeTest, AnyTrackSoloedStopsAtTheFirstSoloedTrack) {
 }
 
 struct LevelCase {
+    const char* name;
     double db;
     int32_t sent;
 };
@@ -105,12 +112,15 @@ TEST_P(SetLevelTest, SendsHundredthsTruncatedTowardZero) {
 
 INSTANTIATE_TEST_SUITE_P(
     Levels, SetLevelTest,
-    ::testing::Values(LevelCase{-0.009, 0}, LevelCase{-12.345, -1234}, LevelCase{15.0, 1500},
-                      LevelCase{-300.0, -30000}, LevelCase{0.019, 1},
+    ::testing::Values(LevelCase{"BelowAHundredthIsZero", -0.009, 0},
+                      LevelCase{"Negative", -12.345, -1234}, LevelCase{"Top", 15.0, 1500},
+                      LevelCase{"Bottom", -300.0, -30000}, LevelCase{"PositiveTruncated", 0.019, 1},
                       // Beyond the 16-bit value slot the level is clamped, never converted
                       // out of range.
-                      LevelCase{1e300, 32767}, LevelCase{-1e300, -32768},
-                      LevelCase{std::numeric_limits<double>::infinity(), 32767}));
+                      LevelCase{"HugeClamped", 1e300, 32767},
+                      LevelCase{"HugeNegativeClamped", -1e300, -32768},
+                      LevelCase{"InfiniteClamped", std::numeric_limits<double>::infinity(), 32767}),
+    CaseName());
 
 TEST_F(BridgeTest, SetLevelWithNotANumberSendsNothing) {
     SetTrackLevel(4, std::nan(""));

@@ -2,15 +2,18 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "midi/midi_msg.h"
 #include "midi/midi_out_device.h"
+#include "support/case_name.h"
 #include "support/virtual_surface.h"
 
 namespace {
 
 struct PackCase {
+    const char* name;
     unsigned command, channel, data1, data2;
     DWORD word;
 };
@@ -25,12 +28,14 @@ TEST_P(PackTest, PacksStatusAndDataBytesLeastSignificantFirst) {
     EXPECT_EQ(message.ByteCount(), 3u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Words, PackTest,
-                         ::testing::Values(PackCase{0x90, 0, 0x3C, 0x7F, 0x007F3C90},
-                                           PackCase{0x90, 0x05, 0x3C, 0x7F, 0x007F3C95},
-                                           PackCase{0xE3, 0, 0x10, 0x40, 0x004010E3},
-                                           // only the low byte of each argument counts
-                                           PackCase{0x190, 0, 0x13C, 0, 0x00003C90}));
+INSTANTIATE_TEST_SUITE_P(
+    Words, PackTest,
+    ::testing::Values(PackCase{"NoteOn", 0x90, 0, 0x3C, 0x7F, 0x007F3C90},
+                      PackCase{"NoteOnChannel6", 0x90, 0x05, 0x3C, 0x7F, 0x007F3C95},
+                      PackCase{"PitchBend", 0xE3, 0, 0x10, 0x40, 0x004010E3},
+                      // only the low byte of each argument counts
+                      PackCase{"OnlyTheLowBytes", 0x190, 0, 0x13C, 0, 0x00003C90}),
+    CaseName());
 
 TEST(ShortMessageTest, UnpackSplitsCommandAndChannelAndIgnoresTheTopByte) {
     BYTE command = 0, channel = 0, data1 = 0, data2 = 0;
@@ -143,6 +148,9 @@ TEST_P(LongMessageSizeTest, AssignReplacesAMessageOfAnyOtherSize) {
 
 INSTANTIATE_TEST_SUITE_P(Sizes, LongMessageSizeTest,
                          ::testing::Values(size_t{24}, midi::CLongMsg::kInlineBytes,
-                                           midi::CLongMsg::kInlineBytes + 1, size_t{1000}));
+                                           midi::CLongMsg::kInlineBytes + 1, size_t{1000}),
+                         [](const ::testing::TestParamInfo<size_t>& size) {
+                             return std::to_string(size.param) + "Bytes";
+                         });
 
 } // namespace

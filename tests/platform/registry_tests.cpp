@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/standin/far_side.h"
+#include "support/case_name.h"
 #include "support/debug_capture.h"
 
 namespace {
@@ -362,12 +363,7 @@ TEST_P(DamagedRegistry, KeepsOnlyTheIntactLinesAndSaysSo) {
     }
 }
 
-std::string DamagedFileName(const testing::TestParamInfo<DamagedFile>& param) {
-    return param.param.name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Registry, DamagedRegistry, testing::ValuesIn(kDamagedFiles),
-                         DamagedFileName);
+INSTANTIATE_TEST_SUITE_P(Registry, DamagedRegistry, testing::ValuesIn(kDamagedFiles), CaseName());
 
 TEST_F(Registry, AFileCutAnywhereLoadsWithoutCrashing) {
     HKEY key = Create(kSettingsKey);

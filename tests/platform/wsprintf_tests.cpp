@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/standin/windows_api.h"
+#include "support/case_name.h"
 
 namespace {
 
@@ -12,6 +13,7 @@ constexpr size_t kWindowsLimit = 1024; // characters, the terminator included
 constexpr char kUntouched = '\x7F';
 
 struct FormatCase {
+    const char* name;
     const char* expected;
     int (*format)(char* buffer);
 };
@@ -19,29 +21,39 @@ struct FormatCase {
 const char kUnterminated[4] = {'x', 'y', 'z', 'w'};
 
 const FormatCase kFormatCases[] = {
-    {"-42", [](char* b) { return wsprintfA(b, "%d", -42); }},
-    {"-2147483648", [](char* b) { return wsprintfA(b, "%i", static_cast<int>(0x80000000u)); }},
-    {"4294967295", [](char* b) { return wsprintfA(b, "%u", 0xFFFFFFFFu); }},
-    {"4000000000", [](char* b) { return wsprintfA(b, "%lu", DWORD{4000000000u}); }},
-    {"-5", [](char* b) { return wsprintfA(b, "%ld", LONG{-5}); }},
-    {"deadbeef", [](char* b) { return wsprintfA(b, "%lx", DWORD{0xDEADBEEF}); }},
-    {"beef BEEF", [](char* b) { return wsprintfA(b, "%x %X", 0xBEEFu, 0xBEEFu); }},
-    {"0xff 0XFF 0", [](char* b) { return wsprintfA(b, "%#x %#X %#x", 255u, 255u, 0u); }},
-    {"-1 5", [](char* b) { return wsprintfA(b, "%hd %hu", 0xFFFF, 0x10005); }},
-    {"   42|42   |", [](char* b) { return wsprintfA(b, "%5d|%-5d|", 42, 42); }},
-    {"-0042 0x00ff", [](char* b) { return wsprintfA(b, "%05d %#06x", -42, 255u); }},
-    {"007|     007|", [](char* b) { return wsprintfA(b, "%.3d|%8.3d|", 7, 7); }},
-    {"|", [](char* b) { return wsprintfA(b, "%.0u|", 0u); }},
-    {"abc|  abc|abc  |ab",
+    {"SignedDecimal", "-42", [](char* b) { return wsprintfA(b, "%d", -42); }},
+    {"SmallestInt", "-2147483648",
+     [](char* b) { return wsprintfA(b, "%i", static_cast<int>(0x80000000u)); }},
+    {"LargestUnsigned", "4294967295", [](char* b) { return wsprintfA(b, "%u", 0xFFFFFFFFu); }},
+    {"UnsignedLong", "4000000000", [](char* b) { return wsprintfA(b, "%lu", DWORD{4000000000u}); }},
+    {"SignedLong", "-5", [](char* b) { return wsprintfA(b, "%ld", LONG{-5}); }},
+    {"HexLong", "deadbeef", [](char* b) { return wsprintfA(b, "%lx", DWORD{0xDEADBEEF}); }},
+    {"HexInBothCases", "beef BEEF",
+     [](char* b) { return wsprintfA(b, "%x %X", 0xBEEFu, 0xBEEFu); }},
+    {"HexWithPrefix", "0xff 0XFF 0",
+     [](char* b) { return wsprintfA(b, "%#x %#X %#x", 255u, 255u, 0u); }},
+    {"ShortsTakeTheLow16Bits", "-1 5",
+     [](char* b) { return wsprintfA(b, "%hd %hu", 0xFFFF, 0x10005); }},
+    {"WidthAndLeftAlignment", "   42|42   |",
+     [](char* b) { return wsprintfA(b, "%5d|%-5d|", 42, 42); }},
+    {"ZeroPadding", "-0042 0x00ff", [](char* b) { return wsprintfA(b, "%05d %#06x", -42, 255u); }},
+    {"PrecisionOfIntegers", "007|     007|",
+     [](char* b) { return wsprintfA(b, "%.3d|%8.3d|", 7, 7); }},
+    {"ZeroWithZeroPrecisionIsEmpty", "|", [](char* b) { return wsprintfA(b, "%.0u|", 0u); }},
+    {"StringWidthAndPrecision", "abc|  abc|abc  |ab",
      [](char* b) { return wsprintfA(b, "%s|%5s|%-5s|%.2s", "abc", "abc", "abc", "abc"); }},
-    {"xyz", [](char* b) { return wsprintfA(b, "%.3s", kUnterminated); }},
-    {"(null)", [](char* b) { return wsprintfA(b, "%s", static_cast<const char*>(nullptr)); }},
-    {"A|  A|A  |", [](char* b) { return wsprintfA(b, "%c|%3c|%-3c|", 'A', 'A', 'A'); }},
-    {"100% q", [](char* b) { return wsprintfA(b, "100%% %q"); }},
-    {"port 3: Surface 2 failed\n",
+    {"PrecisionStopsBeforeAMissingTerminator", "xyz",
+     [](char* b) { return wsprintfA(b, "%.3s", kUnterminated); }},
+    {"NullString", "(null)",
+     [](char* b) { return wsprintfA(b, "%s", static_cast<const char*>(nullptr)); }},
+    {"Characters", "A|  A|A  |",
+     [](char* b) { return wsprintfA(b, "%c|%3c|%-3c|", 'A', 'A', 'A'); }},
+    {"PercentAndUnknownConversion", "100% q", [](char* b) { return wsprintfA(b, "100%% %q"); }},
+    {"DiagnosticLine", "port 3: Surface 2 failed\n",
      [](char* b) { return wsprintfA(b, "port %u: %.100s failed\n", 3u, "Surface 2"); }},
-    {"", [](char* b) { return wsprintfA(b, ""); }},
-    {"cut at the end", [](char* b) { return wsprintfA(b, "cut at the end%"); }},
+    {"EmptyFormat", "", [](char* b) { return wsprintfA(b, ""); }},
+    {"LonePercentAtTheEnd", "cut at the end",
+     [](char* b) { return wsprintfA(b, "cut at the end%"); }},
 };
 
 class Formats : public testing::TestWithParam<FormatCase> {};
@@ -54,7 +66,7 @@ TEST_P(Formats, WritesTheTextAndReturnsItsLength) {
     EXPECT_EQ(written, static_cast<int>(std::strlen(GetParam().expected)));
 }
 
-INSTANTIATE_TEST_SUITE_P(Wsprintf, Formats, testing::ValuesIn(kFormatCases));
+INSTANTIATE_TEST_SUITE_P(Wsprintf, Formats, testing::ValuesIn(kFormatCases), CaseName());
 
 TEST(Wsprintf, PointerShowsEveryHexDigitOfItsWidth) {
     char buffer[kWindowsLimit];
@@ -93,11 +105,7 @@ TEST_P(Overflows, StopAt1023CharactersAndATerminator) {
         ASSERT_EQ(buffer[i], kUntouched) << "byte " << i;
 }
 
-std::string OverflowName(const testing::TestParamInfo<OverflowCase>& param) {
-    return param.param.name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Wsprintf, Overflows, testing::ValuesIn(kOverflowCases), OverflowName);
+INSTANTIATE_TEST_SUITE_P(Wsprintf, Overflows, testing::ValuesIn(kOverflowCases), CaseName());
 
 TEST(Wsprintf, TextOfExactly1023CharactersFitsWhole) {
     char buffer[kWindowsLimit];
