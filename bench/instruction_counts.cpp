@@ -1,0 +1,65 @@
+// Runs one operation of the plug-in a given number of times, for an instruction count under
+// callgrind (tools/count-instructions.sh): valgrind's counts are the same on a busy machine and
+// a quiet one, where this machine's processor counters cannot be read.
+// Usage: korvane_instruction_counts <button-click | encoder-turn | fader-move | slow-refresh>
+// <count>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "bench_session.h"
+#include "controls/button_notes.h"
+#include "platform/standin/far_side.h"
+
+namespace {
+
+constexpr uint8_t kEncoder3Touch = 122;
+constexpr uint8_t kEncoder3Turn = 18;
+constexpr uint8_t kFaderTouch = 104;
+constexpr uint8_t kFaderChannel = 0;
+constexpr int kFaderPositions = 1024;
+constexpr uint8_t kTurnForward = 1;
+constexpr uint8_t kTurnBack = 65;
+// Just past the slow refresh's period.
+constexpr DWORD kPastSlowRefreshMs = 301;
+
+void Run(BenchSession& session, const char* operation, long count) {
+    if (std::strcmp(operation, "button-click") == 0) {
+        for (long i = 0; i < count; ++i) {
+            session.Press(Note::Play);
+            session.Release(Note::Play);
+        }
+    } else if (std::strcmp(operation, "encoder-turn") == 0) {
+        session.Press(kEncoder3Touch);
+        for (long i = 0; i < count; ++i)
+            session.Receive(ControlChange(kEncoder3Turn, i % 2 ? kTurnBack : kTurnForward));
+    } else if (std::strcmp(operation, "fader-move") == 0) {
+        session.Press(kFaderTouch);
+        for (long i = 0; i < count; ++i)
+            session.Receive(PitchBend(kFaderChannel, static_cast<int>(i % kFaderPositions)));
+    } else if (std::strcmp(operation, "slow-refresh") == 0) {
+        for (long i = 0; i < count; ++i) {
+            StandinAdvanceClock(kPastSlowRefreshMs);
+            session.Controller().OnRefreshTimer();
+        }
+    } else {
+        std::fprintf(stderr, "unknown operation %s\n", operation);
+        std::exit(2);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr,
+                     "usage: %s <button-click | encoder-turn | fader-move | slow-refresh> "
+                     "<count>\n",
+                     argv[0]);
+        return 2;
+    }
+    const long count = std::strtol(argv[2], nullptr, 10);
+    BenchSession session;
+    Run(session, argv[1], count);
+    return 0;
+}
