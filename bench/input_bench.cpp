@@ -4,7 +4,7 @@
 #include <string>
 
 #include "benchmarks.h"
-#include "controls/button_notes.h"
+#include "controls/midi_map.h"
 #include "measure.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "bench_session.h"
-#include "controls/button_notes.h"
+#include "controls/midi_map.h"
 #include "platform/standin/far_side.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "benchmarks.h"
-#include "controls/button_notes.h"
+#include "controls/midi_map.h"
 #include "display/scratch_line.h"
 #include "host/host_interface.h"
 #include "measure.h"

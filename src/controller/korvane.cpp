@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "controls/midi_map.h"
 #include "host/boundary.h"
 #include "midi/midi_msg.h"
 
@@ -14,15 +15,14 @@ constexpr char kPortsMissingText[] = "Couldn't find Osterlink Midi port\n";
 // within wsprintfA's 1024.
 constexpr char kAttachErrorFormat[] = "Error attaching to Osterlink Midi port %.900s\n";
 
-// Edge thresholds of the touch strip's raw position byte, and its MIDI addresses.
-constexpr uint8_t kStripChannel = 9;
-constexpr uint8_t kStripTouchNote = 116;
-constexpr uint8_t kStripSecondTouchNote = 123;
+// Edge thresholds of the touch strip's raw position byte.
 constexpr uint8_t kStripLowEdge = 8;
 constexpr uint8_t kStripHighEdge = 116;
 
 // Tells the surface that a controller has taken it over.
-constexpr BYTE kInitMessage[] = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x01, 0x00, 0xF7};
+constexpr BYTE kInitMessage[] = {SysEx::kHeader[0],    SysEx::kHeader[1], SysEx::kHeader[2],
+                                 SysEx::kHeader[3],    SysEx::kHeader[4], SysEx::kInitialise,
+                                 0x00 /* parameter */, SysEx::kEnd};
 
 constexpr int kNoPort = -1;
 
@@ -67,7 +67,7 @@ int FindSurfacePort(CountFn countPorts, QueryFn queryCaps) {
 Korvane::Korvane(const HostCallbackTable* table)
     : portsMissing(false), trackInfoRequested(false), trackInfoHold(0), currentTrack(0),
       flipLatched(false), messageCount(0), lastSlowRefresh(0), returnTrack(0),
-      touchStrip(*this, kStripChannel, kStripTouchNote, kStripSecondTouchNote), pages(*this),
+      touchStrip(*this, Channel::Strip, Note::StripTouch, Note::StripSecondTouch), pages(*this),
       buttons(*this), hostCallbacks(*table) {
     lastSlowRefresh = GetTickCount();
     BindHostCallbacks(table);

@@ -1,6 +1,6 @@
 #include "controls/button_bank.h"
 
-#include "controls/button_notes.h"
+#include "controls/midi_map.h"
 #include "host/host_bridge.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "controls/encoder_mode_selector.h"
 
-#include "controls/button_notes.h"
+#include "controls/midi_map.h"
 
 EncoderModeSelector::EncoderModeSelector()
     : mode(kTrackMode), modeButtons{{Note::Mode0, true},

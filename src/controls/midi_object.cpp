@@ -1,12 +1,10 @@
 #include "controls/midi_object.h"
 
+#include "controls/midi_map.h"
 #include "controls/refused_feedback.h"
 #include "midi/midi_msg.h"
 
 namespace {
-constexpr uint8_t kNoteOn = 0x90;
-constexpr uint8_t kControlChange = 0xB0;
-constexpr uint8_t kPitchBend = 0xE0;
 constexpr uint32_t kShortMessageLength = 3;
 
 bool IsShortMessage(const uint8_t* bytes, uint32_t length) {
@@ -19,7 +17,7 @@ bool MidiObject::Match(const uint8_t* bytes, uint32_t length) {
 }
 
 MidiNote::MidiNote(uint8_t noteNumber)
-    : MidiObject(kNoteOn), outValue(0), sentValue(0), note(noteNumber) {}
+    : MidiObject(Status::NoteOn), outValue(0), sentValue(0), note(noteNumber) {}
 
 void MidiNote::MarkSent() {
     sentValue = outValue;
@@ -47,7 +45,7 @@ void MidiTwoWay::MarkSent() {
 }
 
 MidiCC::MidiCC(uint8_t controllerNumber)
-    : MidiTwoWay(kControlChange), controller(controllerNumber) {}
+    : MidiTwoWay(Status::ControlChange), controller(controllerNumber) {}
 
 bool MidiCC::Match(const uint8_t* bytes, uint32_t length) {
     if (!IsShortMessage(bytes, length) || !MidiObject::Match(bytes, length) ||
@@ -62,7 +60,7 @@ int MidiCC::Delta() const {
 }
 
 MidiPitchBend::MidiPitchBend(uint8_t channel)
-    : MidiTwoWay(static_cast<uint8_t>(kPitchBend | (channel & 0x0F))), msb(0) {}
+    : MidiTwoWay(static_cast<uint8_t>(Status::PitchBend | (channel & 0x0F))), msb(0) {}
 
 bool MidiPitchBend::Match(const uint8_t* bytes, uint32_t length) {
     if (!IsShortMessage(bytes, length) || !MidiObject::Match(bytes, length))

@@ -7,17 +7,12 @@
 
 #include "controller/korvane.h"
 #include "controls/led.h"
+#include "controls/midi_map.h"
 #include "display/fader_laws.h"
 
 int32_t resetPressCount = 0;
 
 namespace {
-
-constexpr uint8_t kFaderTouchNote = 104;
-constexpr uint8_t kFaderChannel = 0; // channel 1 on the wire: status 0xE0
-constexpr int kEncoderTouchNote = 120;
-constexpr int kEncoderPressNote = 32;
-constexpr int kEncoderTurnController = 16;
 
 // The encoders by their index in `encoders`.
 constexpr int kEncoder1 = 0;
@@ -47,10 +42,6 @@ constexpr int32_t kResetPresses = 2;
 // After a release the user's hand may still be leaving the fader: the motor waits this long.
 constexpr double kMotorHoldMs = 800.0;
 
-uint8_t EncoderNumber(int base, int index) {
-    return static_cast<uint8_t>(base + index);
-}
-
 int Scaled(int steps, bool fine, int coarseStep) {
     return fine ? steps : steps * coarseStep;
 }
@@ -74,14 +65,13 @@ bool IsOn(const MidiNote& sensor) {
 } // namespace
 
 PageEncoder::PageEncoder(int index)
-    : touch(EncoderNumber(kEncoderTouchNote, index)),
-      press(EncoderNumber(kEncoderPressNote, index)),
-      turn(EncoderNumber(kEncoderTurnController, index)) {}
+    : touch(EncoderTouchNote(index)), press(EncoderPressNote(index)),
+      turn(EncoderTurnNumber(index)) {}
 
 DisplayPages::DisplayPages(Korvane& owner)
-    : faderTouch(kFaderTouchNote),
-      fader(kFaderChannel), encoders{PageEncoder(kEncoder1), PageEncoder(kEncoder2),
-                                     PageEncoder(kEncoder3)},
+    : faderTouch(Note::FaderTouch),
+      fader(Channel::Fader), encoders{PageEncoder(kEncoder1), PageEncoder(kEncoder2),
+                                      PageEncoder(kEncoder3)},
       eqBand(kLowBand), flipEncoder(kNoFlipEncoder), track(0), flip(false), flipHeld(false),
       encoderTouched(false), trackInfo(false), faderOff(false), faderReleased(), controller(owner),
       touchReported(false), touchReportedTrack(0) {}

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "controls/midi_map.h"
 #include "controls/midi_object.h"
 #include "controls/tick_stamp.h"
 #include "host/host_bridge.h"
@@ -28,8 +29,6 @@ struct PageEncoder {
 
 class DisplayPages {
 public:
-    static constexpr int kEncoderCount = 3;
-
     explicit DisplayPages(Korvane& owner);
     virtual ~DisplayPages() = default;
 

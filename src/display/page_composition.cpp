@@ -13,7 +13,7 @@
 namespace {
 
 // While nothing is touched, each encoder owns an area starting at its column.
-constexpr int kEncoderColumns[DisplayPages::kEncoderCount] = {0, 6, 12};
+constexpr int kEncoderColumns[kEncoderCount] = {0, 6, 12};
 // Full pages with a bar put their label here and the bar right after it.
 constexpr int kBarColumn = 5;
 
@@ -185,8 +185,7 @@ bool DisplayPages::EqPage(char* line1, char* line2, bool full, int encoder) {
         controller.ShowLevel(line1, line2, full, column);
         return full;
     }
-    static constexpr EqKind kKinds[DisplayPages::kEncoderCount] = {EqKind::Frequency, EqKind::Gain,
-                                                                   EqKind::Q};
+    static constexpr EqKind kKinds[kEncoderCount] = {EqKind::Frequency, EqKind::Gain, EqKind::Q};
     const double value = GetEqValue(kKinds[encoder], track, eqBand);
     char* text = line2 + column;
     const size_t textRoom = ScratchRoom(column);

@@ -5,20 +5,16 @@
 #include <cstring>
 #include <limits>
 
+#include "controls/midi_map.h"
 #include "midi/midi_msg.h"
 
 bool greetingPending = true;
 
 namespace {
 
-// The display's system-exclusive message: maker, device, message type, first column, the
-// 16 characters, end.
-constexpr uint8_t kSysExStart = 0xF0;
-constexpr uint8_t kSysExEnd = 0xF7;
-constexpr uint8_t kDisplayHeader[] = {kSysExStart, 0x00, 0x01, 0x40, 0x20, 0x00};
-constexpr uint8_t kLine1Position = 0x00;
-constexpr uint8_t kLine2Position = 0x10;
-constexpr size_t kLineMessageSize = sizeof kDisplayHeader + 1 + kDisplayColumns + 1;
+// The display's system-exclusive message: the surface's header, the message type, the first
+// column, the 16 characters, the end.
+constexpr size_t kLineMessageSize = sizeof SysEx::kHeader + 2 + kDisplayColumns + 1;
 static_assert(kLineMessageSize == 24, "a display line travels as 24 bytes");
 
 // After the greeting, this many flushes leave it on the display.
@@ -54,12 +50,13 @@ void SendLine(int line, const char* text) {
     if (text == nullptr)
         return;
     uint8_t bytes[kLineMessageSize];
-    std::memcpy(bytes, kDisplayHeader, sizeof kDisplayHeader);
-    size_t at = sizeof kDisplayHeader;
-    bytes[at++] = line == 1 ? kLine1Position : kLine2Position;
+    std::memcpy(bytes, SysEx::kHeader, sizeof SysEx::kHeader);
+    size_t at = sizeof SysEx::kHeader;
+    bytes[at++] = SysEx::kDisplayText;
+    bytes[at++] = line == 1 ? SysEx::kLine1Position : SysEx::kLine2Position;
     std::memcpy(bytes + at, text, kDisplayColumns);
     at += kDisplayColumns;
-    bytes[at] = kSysExEnd;
+    bytes[at] = SysEx::kEnd;
     midi::CLongMsg message(bytes, static_cast<int32_t>(sizeof bytes));
     message.Send();
 }

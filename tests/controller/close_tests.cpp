@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/button_notes.h"
+#include "controls/midi_map.h"
 #include "host/host_interface.h"
 #include "midi/midi_exceptions.h"
 #include "platform/standin/midi_bus.h"

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <thread>
 
-#include "controls/button_notes.h"
+#include "controls/midi_map.h"
 #include "host/host_interface.h"
 #include "platform/standin/far_side.h"
 #include "support/controller_fixture.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "controls/button_notes.h"
+#include "controls/midi_map.h"
 #include "controls/key_assignments.h"
 #include "controls/user_settings_dlg.h"
 #include "platform/standin/far_side.h"

@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "controls/button_notes.h"
+#include "controls/midi_map.h"
 #include "controls/key_assignments.h"
 #include "controls/led.h"
 #include "host/host_interface.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "controls/button_notes.h"
+#include "controls/midi_map.h"
 #include "platform/standin/far_side.h"
 #include "support/controller_fixture.h"
 

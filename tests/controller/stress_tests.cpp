@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "controls/button_notes.h"
+#include "controls/midi_map.h"
 #include "controls/key_assignments.h"
 #include "host/host_interface.h"
 #include "platform/standin/dialog_user.h"

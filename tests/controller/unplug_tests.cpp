@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/button_notes.h"
+#include "controls/midi_map.h"
 #include "controls/led.h"
 #include "host/host_interface.h"
 #include "platform/standin/far_side.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/button_notes.h"
+#include "controls/midi_map.h"
 #include "support/case_name.h"
 #include "support/controller_fixture.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/button_notes.h"
+#include "controls/midi_map.h"
 #include "platform/standin/far_side.h"
 #include "support/case_name.h"
 #include "support/controller_fixture.h"

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "controls/button_notes.h"
+#include "controls/midi_map.h"
 #include "controls/key_assignments.h"
 #include "controls/user_settings_dlg.h"
 #include "host/host_interface.h"

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "controls/button_notes.h"
+#include "controls/midi_map.h"
 #include "display/scratch_line.h"
 #include "support/case_name.h"
 #include "support/controller_fixture.h"
@@ -272,7 +272,7 @@ TEST_F(DisplayPagesTest, FaderMovesWhileAnEncoderIsTouchedChangeNothing) {
 TEST_F(DisplayPagesTest, UntouchedEncodersConsumeTheirGesturesAndDoNothing) {
     for (int mode : {kTrackMode, kEqMode, kEqBandMode}) {
         SelectMode(mode);
-        for (int encoder = 0; encoder < DisplayPages::kEncoderCount; ++encoder) {
+        for (int encoder = 0; encoder < kEncoderCount; ++encoder) {
             SCOPED_TRACE(std::to_string(mode) + "/" + std::to_string(encoder));
             const uint8_t press[] = {0x90, kPress[encoder], 127};
             const uint8_t turn[] = {0xB0, kTurn[encoder], Forward(2)};

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/button_notes.h"
+#include "controls/midi_map.h"
 #include "host/host_interface.h"
 #include "platform/standin/far_side.h"
 #include "plugin_module.h"

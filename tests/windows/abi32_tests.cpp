@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "controls/button_notes.h"
+#include "controls/midi_map.h"
 #include "guarded_bytes.h"
 #include "host_session.h"
 #include "loaded_module.h"

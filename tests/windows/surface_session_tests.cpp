@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "controls/button_notes.h"
+#include "controls/midi_map.h"
 #include "host_session.h"
 #include "loaded_module.h"
 #include "support/case_name.h"
