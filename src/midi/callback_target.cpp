@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace midi {
@@ -14,9 +15,25 @@ constexpr DWORD kCallbackWaitStepMs = 10;
 // port closed has long returned by then.
 constexpr size_t kRetiredTargets = 16;
 
+// Memory kept for the platform when the module unloads: a plain pointer, so it outlives every
+// destructor and stays reachable for as long as the module is mapped.
+const std::vector<const void*>* keptPastUnload = nullptr;
+
 class Retirement {
 public:
     Retirement() { InitializeCriticalSection(&lock); }
+
+    // The module unloads: no callback can reach code that is gone, so the retired targets go
+    // too. Memory the platform may still use is never freed.
+    ~Retirement() {
+        for (CallbackTarget* target : ring)
+            Free(target);
+        if (!kept.empty())
+            keptPastUnload = new (std::nothrow) std::vector<const void*>(std::move(kept));
+        DeleteCriticalSection(&lock);
+    }
+    Retirement(const Retirement&) = delete;
+    Retirement& operator=(const Retirement&) = delete;
 
     void Retire(CallbackTarget* target) {
         EnterCriticalSection(&lock);
@@ -51,10 +68,9 @@ private:
     std::vector<const void*> kept;
 };
 
-// Never destroyed: what it keeps must stay reachable for as long as the process runs.
 Retirement& TheRetirement() {
-    static Retirement* retirement = new Retirement;
-    return *retirement;
+    static Retirement retirement;
+    return retirement;
 }
 
 } // namespace
