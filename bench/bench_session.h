@@ -30,7 +30,8 @@ public:
     BenchSession(const BenchSession&) = delete;
     BenchSession& operator=(const BenchSession&) = delete;
 
-    Korvane& Controller() { return *theController; }
+    // One run of the Host's refresh timer at the clock as it stands.
+    void Tick() { theController->OnRefreshTimer(); }
     // One message as the input port's callback hands it over, on the calling thread.
     void Receive(DWORD word) { theController->OnShortMsg(word, 0); }
     void Press(uint8_t note) { Receive(NoteOn(note, kPressed)); }

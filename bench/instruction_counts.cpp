@@ -40,7 +40,7 @@ void Run(BenchSession& session, const char* operation, long count) {
     } else if (std::strcmp(operation, "slow-refresh") == 0) {
         for (long i = 0; i < count; ++i) {
             StandinAdvanceClock(kPastSlowRefreshMs);
-            session.Controller().OnRefreshTimer();
+            session.Tick();
         }
     } else {
         std::fprintf(stderr, "unknown operation %s\n", operation);

@@ -3,35 +3,35 @@
 #include <string>
 
 #include "benchmarks.h"
+#include "controls/encoder_mode_selector.h"
 #include "controls/midi_map.h"
+#include "display/display_pages.h"
+#include "display/page_composer.h"
 #include "display/scratch_line.h"
+#include "display/text_display.h"
 #include "host/host_interface.h"
 #include "measure.h"
 #include "platform/standin/far_side.h"
 
 namespace {
 
-constexpr uint8_t kEncoderTouchNote = 120;
-constexpr uint8_t kEncoderPressNote = 32;
-constexpr uint8_t kFaderTouchNote = 104;
 // Just past the slow refresh's period, and past the blink interval so that blinking LEDs flip.
 constexpr DWORD kPastSlowRefreshMs = 301;
 constexpr DWORD kPastBlinkMs = 401;
 constexpr int32_t kSoloedTrack = 5;
+// The track the benchmark Host makes current.
+constexpr int32_t kCurrentTrack = 0;
+// Flushes of a new display that show the greeting and hold it.
+constexpr int kGreetingFlushes = 41;
 
 bool Odd(uint64_t index) {
     return (index & 1) != 0;
 }
 
-void Click(BenchSession& session, uint8_t note) {
-    session.Press(note);
-    session.Release(note);
-}
-
 void FastTick(benchmark::State& state) {
     Guarded(state, [&] {
         BenchSession session;
-        MeasureEach(state, NothingToPrepare, [&](uint64_t) { session.Controller().Tick(false); });
+        MeasureEach(state, NothingToPrepare, [&](uint64_t) { session.Tick(); });
     });
 }
 
@@ -40,7 +40,7 @@ void SlowRefreshUnchanged(benchmark::State& state) {
         BenchSession session;
         MeasureEach(
             state, [](uint64_t) { StandinAdvanceClock(kPastSlowRefreshMs); },
-            [&](uint64_t) { session.Controller().Tick(false); });
+            [&](uint64_t) { session.Tick(); });
     });
 }
 
@@ -51,7 +51,7 @@ void SlowRefreshChanged(benchmark::State& state) {
         BenchSession session;
         bench_host::SetSolo(kSoloedTrack, true);
         UpdateController(HostParam::Solo, kSoloedTrack, 1, 0);
-        const int32_t track = session.Controller().currentTrack;
+        const int32_t track = kCurrentTrack;
         MeasureEach(
             state,
             [&](uint64_t index) {
@@ -60,100 +60,80 @@ void SlowRefreshChanged(benchmark::State& state) {
                 bench_host::SetPan(track, Odd(index) ? 0 : 40);
                 bench_host::SetName(track, Odd(index) ? "Vocals" : "Guitars");
             },
-            [&](uint64_t) { session.Controller().Tick(false); });
+            [&](uint64_t) { session.Tick(); });
     });
 }
 
-using PageSetup = void (*)(BenchSession&);
+using PageSetup = void (*)(PageState&);
 
 struct PageCase {
     const char* name;
     PageSetup setup;
 };
 
-void TouchEncoder(BenchSession& session, int encoder) {
-    session.Press(static_cast<uint8_t>(kEncoderTouchNote + encoder));
-}
-
-void EqMode(BenchSession& session) {
-    Click(session, Note::Mode2);
-}
-
-void EqBandMode(BenchSession& session) {
-    EqMode(session);
-    Click(session, Note::Mode2);
-}
-
-void LatchShift(BenchSession& session) {
-    Click(session, Note::Shift);
-}
-
-void Flip(BenchSession& session) {
-    session.Controller().pages.flip = true;
-}
-
 const PageCase kPages[] = {
-    {"track mode, nothing touched", [](BenchSession&) {}},
-    {"track mode, no current track",
-     [](BenchSession& session) { session.Controller().SetCurrentTrack(kNoTrack); }},
-    {"EQ mode, nothing touched", EqMode},
-    {"EQ band mode, nothing touched", EqBandMode},
-    {"Shift latched, nothing touched", LatchShift},
-    {"fader touched: level", [](BenchSession& session) { session.Press(kFaderTouchNote); }},
+    {"track mode, nothing touched", [](PageState&) {}},
+    {"track mode, no current track", [](PageState& page) { page.track = kNoTrack; }},
+    {"EQ mode, nothing touched", [](PageState& page) { page.mode = kEqMode; }},
+    {"EQ band mode, nothing touched", [](PageState& page) { page.mode = kEqBandMode; }},
+    {"Shift latched, nothing touched", [](PageState& page) { page.shiftLatched = true; }},
+    {"fader touched: level", [](PageState& page) { page.faderTouched = true; }},
     {"fader touched: pan",
-     [](BenchSession& session) {
-         Flip(session);
-         session.Press(kFaderTouchNote);
+     [](PageState& page) {
+         page.flip = true;
+         page.faderTouched = true;
      }},
     {"fader touched: fader off",
-     [](BenchSession& session) {
-         session.Controller().pages.faderOff = true;
-         session.Press(kFaderTouchNote);
+     [](PageState& page) {
+         page.faderOff = true;
+         page.faderTouched = true;
      }},
-    {"encoder 1 touched: track", [](BenchSession& session) { TouchEncoder(session, 0); }},
+    {"encoder 1 touched: track", [](PageState& page) { page.touched[kEncoder1] = true; }},
     {"encoder 1 pressed: track mode title",
-     [](BenchSession& session) {
-         TouchEncoder(session, 0);
-         session.Press(kEncoderPressNote);
+     [](PageState& page) {
+         page.touched[kEncoder1] = true;
+         page.encoder1Pressed = true;
      }},
-    {"encoder 2 touched: marker", [](BenchSession& session) { TouchEncoder(session, 1); }},
-    {"encoder 3 touched: pan", [](BenchSession& session) { TouchEncoder(session, 2); }},
+    {"encoder 2 touched: marker", [](PageState& page) { page.touched[kEncoder2] = true; }},
+    {"encoder 3 touched: pan", [](PageState& page) { page.touched[kEncoder3] = true; }},
     {"encoder 3 touched: level",
-     [](BenchSession& session) {
-         Flip(session);
-         TouchEncoder(session, 2);
+     [](PageState& page) {
+         page.flip = true;
+         page.touched[kEncoder3] = true;
      }},
     {"encoder 1 touched: EQ frequency",
-     [](BenchSession& session) {
-         EqMode(session);
-         TouchEncoder(session, 0);
+     [](PageState& page) {
+         page.mode = kEqMode;
+         page.touched[kEncoder1] = true;
      }},
     {"encoder 2 touched: EQ gain",
-     [](BenchSession& session) {
-         EqMode(session);
-         TouchEncoder(session, 1);
+     [](PageState& page) {
+         page.mode = kEqMode;
+         page.touched[kEncoder2] = true;
      }},
     {"encoder 3 touched: EQ Q",
-     [](BenchSession& session) {
-         EqMode(session);
-         TouchEncoder(session, 2);
+     [](PageState& page) {
+         page.mode = kEqMode;
+         page.touched[kEncoder3] = true;
      }},
     {"encoder 1 touched: EQ band",
-     [](BenchSession& session) {
-         EqBandMode(session);
-         TouchEncoder(session, 0);
+     [](PageState& page) {
+         page.mode = kEqBandMode;
+         page.touched[kEncoder1] = true;
      }},
     {"encoder 3 touched: motor",
-     [](BenchSession& session) {
-         LatchShift(session);
-         TouchEncoder(session, 2);
+     [](PageState& page) {
+         page.shiftLatched = true;
+         page.touched[kEncoder3] = true;
      }},
 };
 
 void Compose(benchmark::State& state, PageSetup setup) {
     Guarded(state, [&] {
         BenchSession session;
-        setup(session);
+        PageState page;
+        page.track = kCurrentTrack;
+        setup(page);
         char line1[kScratchLineSize];
         char line2[kScratchLineSize];
         MeasureEach(
@@ -162,7 +142,7 @@ void Compose(benchmark::State& state, PageSetup setup) {
                 BlankScratchLine(line1);
                 BlankScratchLine(line2);
             },
-            [&](uint64_t) { session.Controller().pages.Compose(line1, line2); });
+            [&](uint64_t) { ComposePage(page, line1, line2); });
         benchmark::DoNotOptimize(line1);
         benchmark::DoNotOptimize(line2);
     });
@@ -177,20 +157,33 @@ void AnySoloScan(benchmark::State& state) {
     });
 }
 
+// A display like the open controller's, past its greeting and showing its lines.
 void FlushUnchanged(benchmark::State& state) {
     Guarded(state, [&] {
         BenchSession session;
-        MeasureEach(state, NothingToPrepare,
-                    [&](uint64_t) { session.Controller().display.Flush(false); });
+        TextDisplay display;
+        for (int flush = 0; flush <= kGreetingFlushes; ++flush)
+            display.Flush(false);
+        MeasureEach(state, NothingToPrepare, [&](uint64_t) { display.Flush(false); });
     });
 }
+
+// The fader and encoders as the open controller's see it: track mode, Shift not latched.
+class TrackModeContext : public DisplayPages::Context {
+public:
+    int32_t CurrentTrack() const override { return kCurrentTrack; }
+    int EncoderMode() const override { return kTrackMode; }
+    bool ShiftLatched() const override { return false; }
+    void StepTrack(int) override {}
+};
 
 // The motor fader sent to the Host's level although it is there already.
 void MotorForced(benchmark::State& state) {
     Guarded(state, [&] {
         BenchSession session;
-        MeasureEach(state, NothingToPrepare,
-                    [&](uint64_t) { session.Controller().pages.UpdateFader(true); });
+        TrackModeContext context;
+        DisplayPages pages(context);
+        MeasureEach(state, NothingToPrepare, [&](uint64_t) { pages.UpdateFader(true); });
     });
 }
 

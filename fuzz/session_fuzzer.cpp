@@ -47,7 +47,8 @@ constexpr size_t kDisplayLineBytes = 24;
 constexpr size_t kDisplayTextAt = 7;
 constexpr BYTE kDisplayHeader[] = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x00};
 constexpr BYTE kInitMessage[] = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x01, 0x00, 0xF7};
-constexpr int32_t kPastGreeting = std::numeric_limits<int32_t>::max() - 1;
+// Display refreshes that show the greeting and hold it; the next one shows the pages.
+constexpr int kGreetingRefreshes = 41;
 constexpr size_t kMaxStoredBytes = 300;
 constexpr int kListIdFirst = 1000;
 constexpr int kListIdSpan = 17;
@@ -311,9 +312,10 @@ private:
         HostCallbackTable table = FuzzHost::Instance().Table();
         OpenController(&table);
         if (skipGreeting && theController != nullptr) {
-            // Straight to the composed pages, instead of forty refreshes of greeting.
-            greetingPending = false;
-            theController->display.flushCount = kPastGreeting;
+            // Straight to the composed pages: the Host's name notifications refresh the
+            // display without the forty timer periods of greeting.
+            for (int refresh = 0; refresh < kGreetingRefreshes; ++refresh)
+                FuzzHost::Instance().Notify(HostParam::Name, 0, 0, 0);
         }
     }
 
@@ -407,8 +409,13 @@ private:
         input.Take(bytes, size);
         RegSetValueExA(key, valueName, 0, type, bytes, static_cast<DWORD>(size));
         RegCloseKey(key);
-        if (theController != nullptr && input.Byte() & 1)
-            theController->settings.Load();
+        // Loaded as the configuration call loads them: the open controller uses the result.
+        if (input.Byte() & 1) {
+            const HostCallbackTable table = FuzzHost::Instance().Table();
+            KeyAssignmentStore store;
+            store.SetHostCommands(table.CommandCount, table.EnumCommand);
+            store.Load();
+        }
     }
 
     void ConfigureSettings() {

@@ -1,4 +1,4 @@
-#include "host/boundary.h"
+#include "common/firewall.h"
 
 #include "platform/platform.h"
 

@@ -4,8 +4,9 @@
 
 #include <cstring>
 
+#include "common/firewall.h"
 #include "controls/midi_map.h"
-#include "host/boundary.h"
+#include "host/host_bridge.h"
 #include "midi/midi_msg.h"
 
 namespace {
@@ -65,8 +66,7 @@ int FindSurfacePort(CountFn countPorts, QueryFn queryCaps) {
 } // namespace
 
 Korvane::Korvane(const HostCallbackTable* table)
-    : portsMissing(false), trackInfoRequested(false), trackInfoHold(0), currentTrack(0),
-      flipLatched(false), messageCount(0), lastSlowRefresh(0), returnTrack(0),
+    : portsMissing(false), trackInfoHold(0), currentTrack(0), lastSlowRefresh(0), returnTrack(0),
       touchStrip(*this, Channel::Strip, Note::StripTouch, Note::StripSecondTouch), pages(*this),
       buttons(*this), hostCallbacks(*table) {
     lastSlowRefresh = GetTickCount();
@@ -122,8 +122,8 @@ int32_t Korvane::OpenSurface() {
     }
     greetingPending = true;
     settings.Load();
-    touchStrip.LookUpCommands();
-    buttons.LookUpPunchIn();
+    touchStrip.LookUpCommands(settings);
+    buttons.LookUpPunchIn(settings);
     return 1;
 }
 

@@ -1,6 +1,9 @@
 // The controller: the one object that represents an open controller. It owns every object
-// that models the surface, the display buffer, both MIDI ports, the settings and a copy of
-// the Host's callback table.
+// that models the surface, the display buffer, both MIDI ports, the key-assignment store and a
+// copy of the Host's callback table. Surface input goes to the strip, the buttons and the
+// fader and encoders; the Host's notifications and the refresh timer come back out through
+// the LEDs, the motor fader and the composed display pages. The parts ask it only what their
+// own context offers.
 #pragma once
 
 #include <cstdint>
@@ -9,11 +12,11 @@
 #include "controller/input_gate.h"
 #include "controller/pending_updates.h"
 #include "controls/button_bank.h"
+#include "controls/key_assignment_store.h"
 #include "controls/touch_strip.h"
-#include "controls/user_settings_dlg.h"
 #include "display/display_pages.h"
 #include "display/text_display.h"
-#include "host/host_bridge.h"
+#include "host/host_api.h"
 #include "midi/midi_in_device.h"
 #include "midi/midi_out_device.h"
 #include "midi/midi_receiver.h"
@@ -21,7 +24,10 @@
 // The surface's ports are the ones whose names begin with this.
 constexpr char kSurfaceName[] = "Korvane";
 
-class Korvane : public midi::CMIDIReceiver {
+class Korvane : public midi::CMIDIReceiver,
+                private ButtonBank::Context,
+                private TouchStrip::Context,
+                private DisplayPages::Context {
 public:
     explicit Korvane(const HostCallbackTable* table);
     ~Korvane() override;
@@ -42,43 +48,51 @@ public:
 
     // Lifecycle.
     int32_t OpenSurface();
-    void SendInitMessage();
     // Ignores surface input from now on and waits, delivering the calls the Host sends to this
     // thread, for the gesture in progress to finish (2 s at most). False when it did not: the
     // controller must then be left alone, as that gesture is still inside it.
     bool BeginClose();
     void CloseSurface();
 
+private:
+    struct Mirror;
+
+    void AttachToPorts(UINT outputIndex, UINT inputIndex);
+    void SendInitMessage();
+    void DispatchShortMessage(DWORD word);
+
     // Host-to-surface refresh, with the lock held.
-    void HandleUpdate(int32_t code, int32_t first, int32_t second, int32_t third);
+    static const Mirror* FindMirror(int32_t code);
+    void HandleUpdate(int32_t code, int32_t first, int32_t second);
+    // The queued notifications, oldest first, and the resynchronisation after an overflow.
+    void HandlePendingUpdates();
+    void ResyncWithHost();
     void Tick(bool force);
     void SetCurrentTrack(int32_t track);
     void SyncFlipState();
     void ExpireTrackInfo();
+    void RefreshDisplay();
 
-    // Track stepping and track mode.
+    // Track stepping and the track page.
     void RequestTrackInfo(bool on);
-    void StepTrack(int step);
-    void ReturnToTrack();
     bool IsTrackMode() const;
 
-    // Display composition helpers (they read currentTrack).
-    void RefreshDisplay();
-    void ShowLevel(char* line1, char* line2, bool full, int column);
-    void ShowPan(char* line1, char* line2, bool full);
+    // What the parts ask of the controller.
+    int32_t CurrentTrack() const override;
+    int EncoderMode() const override;
+    bool ShiftLatched() const override;
+    void StepTrack(int step) override;
+    void ReturnToTrack() override;
+    void ForgetEncoderTouch() override;
+    bool EncoderTouched() const override;
 
-private:
     ControllerLock lock; // first in, last out: every other member is guarded by it
     InputGate inputGate;
     PendingUpdates pendingUpdates;
 
-public:
     bool portsMissing;
-    bool trackInfoRequested;
     int32_t trackInfoHold;
     int32_t currentTrack;
-    bool flipLatched;
-    int32_t messageCount;
     uint32_t lastSlowRefresh;
     int32_t returnTrack;
     TouchStrip touchStrip;
@@ -87,13 +101,6 @@ public:
     TextDisplay display;
     midi::CMIDIOutDevice midiOut;
     midi::CMIDIInDevice midiIn;
-    CUserSettingsDlg settings;
+    KeyAssignmentStore settings;
     HostCallbackTable hostCallbacks;
-
-private:
-    void AttachToPorts(UINT outputIndex, UINT inputIndex);
-    void DispatchShortMessage(DWORD word);
-    // The queued notifications, oldest first, and the resynchronisation after an overflow.
-    void HandlePendingUpdates();
-    void ResyncWithHost();
 };

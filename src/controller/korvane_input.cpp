@@ -2,9 +2,7 @@
 // button bank and the fader-and-encoder pages, in that order.
 #include "controller/korvane.h"
 
-#include <limits>
-
-#include "host/boundary.h"
+#include "common/firewall.h"
 #include "midi/midi_msg.h"
 
 void Korvane::OnShortMsg(DWORD word, DWORD) {
@@ -23,10 +21,7 @@ void Korvane::DispatchShortMessage(DWORD word) {
     const uint8_t bytes[] = {static_cast<uint8_t>(command | channel), data1, data2};
     const uint32_t length = sizeof bytes;
 
-    // Counted for the Shift latch, which only asks whether more than one message arrived
-    // while Shift was held: the count stops at its maximum instead of overflowing.
-    if (messageCount < std::numeric_limits<int32_t>::max())
-        ++messageCount;
+    buttons.CountMessage();
 
     if (touchStrip.Dispatch(bytes, length))
         return;

@@ -1,5 +1,8 @@
-// Track stepping, the return-to-track jump and the track-mode test.
+// Track stepping, the return-to-track jump, the track-mode test, and the other questions the
+// parts ask of the controller.
 #include "controller/korvane.h"
+
+#include "host/host_bridge.h"
 
 namespace {
 // A track step keeps the track page up for this many slow-refresh periods.
@@ -8,7 +11,6 @@ constexpr int32_t kTrackInfoPeriods = 8;
 
 void Korvane::RequestTrackInfo(bool on) {
     pages.trackInfo = on;
-    trackInfoRequested = on;
     if (on)
         trackInfoHold = kTrackInfoPeriods;
 }
@@ -36,5 +38,25 @@ void Korvane::ReturnToTrack() {
 }
 
 bool Korvane::IsTrackMode() const {
-    return buttons.encoderModes.mode == kTrackMode || buttons.shift.GetState();
+    return ::IsTrackMode(EncoderMode(), ShiftLatched());
+}
+
+int32_t Korvane::CurrentTrack() const {
+    return currentTrack;
+}
+
+int Korvane::EncoderMode() const {
+    return buttons.encoderModes.mode;
+}
+
+bool Korvane::ShiftLatched() const {
+    return buttons.ShiftLatched();
+}
+
+void Korvane::ForgetEncoderTouch() {
+    pages.encoderTouched = false;
+}
+
+bool Korvane::EncoderTouched() const {
+    return pages.encoderTouched;
 }

@@ -1,10 +1,11 @@
 // What each button does when it is pressed and released, with and without Shift, and the
 // dispatch that finds the button a message is for.
 #include <cstddef>
+#include <limits>
 
-#include "controller/korvane.h"
 #include "controls/button_bank.h"
 #include "controls/key_assignments.h"
+#include "host/host_bridge.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ constexpr int32_t kShiftedFunctionKeys[ButtonBank::kFunctionKeyCount] = {
     KeyId::ShiftF1, KeyId::ShiftF2, KeyId::ShiftF3, KeyId::ShiftF4};
 
 void PressAssigned(int32_t controlId, bool pressed) {
-    PressCommand(CUserSettingsDlg::CommandFor(controlId), pressed);
+    PressCommand(KeyAssignmentStore::CommandFor(controlId), pressed);
 }
 
 // Every button below sends note-on on channel 1, as Shift does: a message with any other
@@ -25,8 +26,13 @@ bool IsButtonMessage(const StateButton& anyButton, const uint8_t* bytes, uint32_
 
 } // namespace
 
-void ButtonBank::LookUpPunchIn() {
-    punchInCommand = controller.settings.FindCommand(ButtonBank::kPunchInCommandName);
+void ButtonBank::LookUpPunchIn(const KeyAssignmentStore& store) {
+    punchInCommand = store.FindCommand(kPunchInCommandName);
+}
+
+void ButtonBank::CountMessage() {
+    if (messageCount < std::numeric_limits<int32_t>::max())
+        ++messageCount;
 }
 
 bool ButtonBank::Dispatch(const uint8_t* bytes, uint32_t length) {
@@ -77,16 +83,16 @@ void ButtonBank::OnShift() {
     // Shift latches on a press and release with nothing between; when anything else arrived
     // while it was held, the release unlatches it and Shift acted as a momentary modifier.
     if (shift.IsPressed()) {
-        controller.messageCount = 0;
+        messageCount = 0;
         shift.Toggle();
-    } else if (controller.messageCount > 1) {
+    } else if (messageCount > 1) {
         shift.SetState(false);
     }
 }
 
 void ButtonBank::OnTrackState(int32_t id) {
     if (!ShiftLatched()) {
-        ToggleTrackState(id, controller.currentTrack);
+        ToggleTrackState(id, context.CurrentTrack());
     } else if (id == HostParam::Solo) {
         ClearLastSolo();
     } else {
@@ -141,14 +147,14 @@ void ButtonBank::OnTrackLeft(StateButton&, bool pressed) {
     if (ShiftLatched())
         PressAssigned(KeyId::ShiftTrackLeft, pressed);
     else if (pressed)
-        controller.StepTrack(-1);
+        context.StepTrack(-1);
 }
 
 void ButtonBank::OnTrackRight(StateButton&, bool pressed) {
     if (ShiftLatched())
         PressAssigned(KeyId::ShiftTrackRight, pressed);
     else if (pressed)
-        controller.StepTrack(+1);
+        context.StepTrack(+1);
 }
 
 void ButtonBank::OnPlayMode(StateButton&, bool pressed) {
@@ -165,41 +171,18 @@ void ButtonBank::OnFaderFunction(StateButton&, bool pressed) {
         // The return-to-track gesture leaves the button's latched state as it was.
         const bool state = faderFunction.GetState();
         if (pressed)
-            controller.ReturnToTrack();
+            context.ReturnToTrack();
         faderFunction.SetState(state);
         return;
     }
     // A latching button that acts as a modifier when an encoder is touched while it is held:
     // then its release leaves the state unchanged.
     if (pressed)
-        controller.pages.encoderTouched = false;
-    else if (!controller.pages.encoderTouched)
+        context.ForgetEncoderTouch();
+    else if (!context.EncoderTouched())
         faderFunction.Toggle();
 }
 
 bool ButtonBank::ShiftLatched() const {
     return shift.GetState();
-}
-
-bool EncoderModeSelector::Dispatch(const uint8_t* bytes, uint32_t length) {
-    StateButton& trackModeButton = modeButtons[0];
-    StateButton& eqModeButton = modeButtons[2];
-    if (trackModeButton.Match(bytes, length)) {
-        if (!trackModeButton.IsPressed())
-            return true;
-        mode = kTrackMode;
-        Refresh(false);
-        return true;
-    }
-    // Notes 41, 43 and 74 select nothing; like every other message that reaches the bank,
-    // they refresh the mode LEDs, which lets the blinking one flip between slow refreshes.
-    if (eqModeButton.Match(bytes, length)) {
-        if (!eqModeButton.IsPressed())
-            return true;
-        mode = mode == kEqMode ? kEqBandMode : kEqMode;
-        Refresh(false);
-        return true;
-    }
-    Refresh(false);
-    return false;
 }

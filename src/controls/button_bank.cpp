@@ -8,7 +8,7 @@ constexpr bool kWithLed = true;
 constexpr bool kWithoutLed = false;
 } // namespace
 
-ButtonBank::ButtonBank(Korvane& owner)
+ButtonBank::ButtonBank(Context& owner)
     : shift(Note::Shift, kWithLed), trackState16(Note::TrackState16, kWithLed),
       solo(Note::Solo, kWithLed), trackState20(Note::TrackState20, kWithLed),
       footswitch(Note::Footswitch, kWithoutLed), rewind(Note::Rewind, kWithoutLed),
@@ -20,7 +20,7 @@ ButtonBank::ButtonBank(Korvane& owner)
                                                    {Note::F4, kWithLed}},
       trackLeft(Note::TrackLeft, kWithLed), trackRight(Note::TrackRight, kWithLed),
       playMode(Note::PlayMode, kWithLed), faderFunction(Note::FaderFunction, kWithLed),
-      anySolo(Note::AnySolo), punchInCommand(kNoCommand), controller(owner) {
+      anySolo(Note::AnySolo), punchInCommand(kNoCommand), messageCount(0), context(owner) {
     shift.SetBlink(true);
 }
 

@@ -32,3 +32,26 @@ void EncoderModeSelector::AllLedsOff() {
     for (StateButton& button : modeButtons)
         button.LedOff();
 }
+
+bool EncoderModeSelector::Dispatch(const uint8_t* bytes, uint32_t length) {
+    StateButton& trackModeButton = modeButtons[0];
+    StateButton& eqModeButton = modeButtons[2];
+    if (trackModeButton.Match(bytes, length)) {
+        if (!trackModeButton.IsPressed())
+            return true;
+        mode = kTrackMode;
+        Refresh(false);
+        return true;
+    }
+    // Notes 41, 43 and 74 select nothing; like every other message that reaches the bank,
+    // they refresh the mode LEDs, which lets the blinking one flip between slow refreshes.
+    if (eqModeButton.Match(bytes, length)) {
+        if (!eqModeButton.IsPressed())
+            return true;
+        mode = mode == kEqMode ? kEqBandMode : kEqMode;
+        Refresh(false);
+        return true;
+    }
+    Refresh(false);
+    return false;
+}

@@ -11,6 +11,13 @@ constexpr int kTrackMode = 0;
 constexpr int kEqMode = 4;
 constexpr int kEqBandMode = 5;
 
+// Track mode as the track controls see it: encoder 1 steps tracks, and the display offers the
+// track page, in track mode and, whatever the mode, while Shift is latched. Every other
+// control follows the mode alone.
+constexpr bool IsTrackMode(int mode, bool shiftLatched) {
+    return mode == kTrackMode || shiftLatched;
+}
+
 class EncoderModeSelector {
 public:
     static constexpr int kButtonCount = 5;

@@ -68,7 +68,10 @@ enum : uint8_t {
 };
 }
 
-// The three encoders by their index (0, 1, 2 for encoders 1, 2, 3).
+// The three encoders by their index.
+constexpr int kEncoder1 = 0;
+constexpr int kEncoder2 = 1;
+constexpr int kEncoder3 = 2;
 constexpr int kEncoderCount = 3;
 constexpr uint8_t EncoderTouchNote(int encoder) {
     return static_cast<uint8_t>(Note::Encoder1Touch + encoder);

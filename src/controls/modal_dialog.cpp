@@ -1,7 +1,7 @@
 // The dialog procedure behind CModalDialog and the module's own instance handle.
 #include "controls/modal_dialog.h"
 
-#include "host/boundary.h"
+#include "common/firewall.h"
 
 namespace {
 

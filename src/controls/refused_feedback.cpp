@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "host/boundary.h"
+#include "common/firewall.h"
 #include "midi/midi_exceptions.h"
 
 namespace RefusedFeedback {

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <iterator>
 
-#include "controller/korvane.h"
 #include "controls/led.h"
 #include "host/host_bridge.h"
 #include "platform/platform.h"
@@ -36,19 +35,19 @@ constexpr char kZoomInVerticallyName[] = "Zoom In Vertically";
 
 } // namespace
 
-TouchStrip::TouchStrip(Korvane& owner, uint8_t channel, uint8_t touchNote, uint8_t secondTouchNote)
+TouchStrip::TouchStrip(Context& owner, uint8_t channel, uint8_t touchNote, uint8_t secondTouchNote)
     : touch(touchNote), secondTouch(secondTouchNote), position(channel), touchTime(0),
       middleTime(0), releaseTime(0), awaitingFirstMove(false), lastStep(0),
       // The owner sets the edge thresholds right after constructing the strip.
       lowEdge(0), highEdge(0), firstMsb(0), zoomOutHorizontally(kNoCommand),
       zoomInHorizontally(kNoCommand), zoomOutVertically(kNoCommand), zoomInVertically(kNoCommand),
-      controller(owner), positionSinceTouch(false) {}
+      context(owner), positionSinceTouch(false) {}
 
-void TouchStrip::LookUpCommands() {
+void TouchStrip::LookUpCommands(const KeyAssignmentStore& store) {
     const char* const names[] = {kZoomOutHorizontallyName, kZoomInHorizontallyName,
                                  kZoomOutVerticallyName, kZoomInVerticallyName};
     int32_t found[std::size(names)];
-    controller.settings.FindCommands(names, found, std::size(names));
+    store.FindCommands(names, found, std::size(names));
     zoomOutHorizontally = found[0];
     zoomInHorizontally = found[1];
     zoomOutVertically = found[2];
@@ -128,7 +127,7 @@ void TouchStrip::Zoom(int step) {
     // A shorter travel keeps the starting point, so slow slides still add up to a zoom.
     if (std::abs(travel) < kZoomTravel)
         return;
-    const bool vertical = ShiftLatched();
+    const bool vertical = context.ShiftLatched();
     if (travel < 0)
         TapCommand(vertical ? zoomOutVertically : zoomOutHorizontally);
     else
@@ -167,8 +166,4 @@ void TouchStrip::ScrollAtEdge() {
 
 bool TouchStrip::IsTouched(const MidiNote& sensor) const {
     return sensor.value == kPressed;
-}
-
-bool TouchStrip::ShiftLatched() const {
-    return controller.buttons.shift.GetState();
 }

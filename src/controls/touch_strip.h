@@ -6,15 +6,23 @@
 
 #include <cstdint>
 
+#include "controls/key_assignment_store.h"
 #include "controls/midi_object.h"
-
-class Korvane;
 
 class TouchStrip {
 public:
+    // What the strip needs from its owner: Shift makes the second touch zoom vertically.
+    class Context {
+    public:
+        virtual bool ShiftLatched() const = 0;
+
+    protected:
+        virtual ~Context() = default;
+    };
+
     // The strip's position arrives as pitch bend on `channel` (counted from 0); its two touch
     // sensors are notes.
-    TouchStrip(Korvane& owner, uint8_t channel, uint8_t touchNote, uint8_t secondTouchNote);
+    TouchStrip(Context& owner, uint8_t channel, uint8_t touchNote, uint8_t secondTouchNote);
     virtual ~TouchStrip() = default;
 
     // Offers a message; true when the strip consumed it.
@@ -22,7 +30,7 @@ public:
     // Runs on every tick of the refresh timer: the auto-scroll of a finger resting at an edge.
     virtual void Tick();
     // Finds the four zoom commands by name; called once when the surface was found.
-    void LookUpCommands();
+    void LookUpCommands(const KeyAssignmentStore& store);
 
     MidiNote touch;
     MidiNote secondTouch;
@@ -44,14 +52,13 @@ private:
     void Move();
     void Tap();
     bool IsTouched(const MidiNote& sensor) const;
-    bool ShiftLatched() const;
     void OnTouch();
     void OnRelease(bool wasTouched);
     void Scroll(int step);
     void Zoom(int step);
     void ScrollAtEdge();
 
-    Korvane& controller;
+    Context& context;
     // A position arrived since the last primary touch; until then `position` still holds
     // where the previous gesture ended.
     bool positionSinceTouch;

@@ -5,27 +5,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "controller/korvane.h"
 #include "controls/led.h"
-#include "controls/midi_map.h"
 #include "display/fader_laws.h"
+#include "host/host_bridge.h"
 
 int32_t resetPressCount = 0;
 
 namespace {
-
-// The encoders by their index in `encoders`.
-constexpr int kEncoder1 = 0;
-constexpr int kEncoder2 = 1;
-constexpr int kEncoder3 = 2;
-
-// EQ bands, from the top.
-constexpr int32_t kHighBand = 0;
-constexpr int32_t kMidBand = 1;
-constexpr int32_t kLowBand = 2;
-
-// No encoder area shows the level in EQ mode with flip until one was chosen.
-constexpr int32_t kNoFlipEncoder = -1;
 
 // Coarse steps per encoder click; a turn while the encoder is pressed moves by 1.
 constexpr int kFrequencyStep = 50;
@@ -68,12 +54,12 @@ PageEncoder::PageEncoder(int index)
     : touch(EncoderTouchNote(index)), press(EncoderPressNote(index)),
       turn(EncoderTurnNumber(index)) {}
 
-DisplayPages::DisplayPages(Korvane& owner)
+DisplayPages::DisplayPages(Context& owner)
     : faderTouch(Note::FaderTouch),
       fader(Channel::Fader), encoders{PageEncoder(kEncoder1), PageEncoder(kEncoder2),
                                       PageEncoder(kEncoder3)},
-      eqBand(kLowBand), flipEncoder(kNoFlipEncoder), track(0), flip(false), flipHeld(false),
-      encoderTouched(false), trackInfo(false), faderOff(false), faderReleased(), controller(owner),
+      eqBand(EqBand::Low), flipEncoder(kNoFlipEncoder), flip(false), flipHeld(false),
+      encoderTouched(false), trackInfo(false), faderOff(false), faderReleased(), context(owner),
       touchReported(false), touchReportedTrack(0) {}
 
 bool DisplayPages::Dispatch(const uint8_t* bytes, uint32_t length) {
@@ -114,9 +100,9 @@ bool DisplayPages::HandleFader(const uint8_t* bytes, uint32_t length) {
 
 void DisplayPages::FaderToHost(int position) {
     if (PanOnFader())
-        SetTrackPan(track, static_cast<int32_t>(PositionToValue(PanLaw, position)));
+        SetTrackPan(Track(), static_cast<int32_t>(PositionToValue(PanLaw, position)));
     else
-        SetTrackLevel(track, PositionToValue(LevelLaw, position));
+        SetTrackLevel(Track(), PositionToValue(LevelLaw, position));
 }
 
 void DisplayPages::ReportTouch(bool touched) {
@@ -128,9 +114,9 @@ void DisplayPages::ReportTouch(bool touched) {
     }
     if (!(flipHeld && Mode() == kTrackMode && flip))
         return;
-    SetTrackTouch(track, touched);
+    SetTrackTouch(Track(), touched);
     touchReported = touched;
-    touchReportedTrack = track;
+    touchReportedTrack = Track();
 }
 
 bool DisplayPages::HandleEncoder1(const uint8_t* bytes, uint32_t length) {
@@ -141,7 +127,7 @@ bool DisplayPages::HandleEncoder1(const uint8_t* bytes, uint32_t length) {
         SelectFlipEncoder(kEncoder1);
         return true;
     case EncoderEvent::Press:
-        if (IsTouched(kEncoder1) && IsPressed(kEncoder1) && !controller.IsTrackMode())
+        if (IsTouched(kEncoder1) && IsPressed(kEncoder1) && !IsTrackMode())
             TurnEncoder1(1, false);
         return true;
     case EncoderEvent::Turn:
@@ -215,11 +201,11 @@ bool DisplayPages::HandleEncoder3(const uint8_t* bytes, uint32_t length) {
 }
 
 void DisplayPages::TurnEncoder1(int steps, bool fine) {
-    if (controller.IsTrackMode()) {
+    if (IsTrackMode()) {
         // Pressed, the track encoder always steps forward.
-        controller.StepTrack(IsPressed(kEncoder1) ? 1 : steps);
+        context.StepTrack(IsPressed(kEncoder1) ? 1 : steps);
     } else if (Mode() == kEqMode) {
-        NudgeEqValue(EqKind::Frequency, track, eqBand, Scaled(steps, fine, kFrequencyStep));
+        NudgeEqValue(EqKind::Frequency, Track(), eqBand, Scaled(steps, fine, kFrequencyStep));
     } else if (Mode() == kEqBandMode) {
         StepEqBand(steps);
     }
@@ -233,7 +219,7 @@ void DisplayPages::TurnEncoder2(int steps, bool fine) {
         else if (steps >= 1)
             TriggerAction(HostParam::MarkerNext);
     } else if (Mode() == kEqMode) {
-        NudgeEqValue(EqKind::Gain, track, eqBand, Scaled(steps, fine, kGainStep));
+        NudgeEqValue(EqKind::Gain, Track(), eqBand, Scaled(steps, fine, kGainStep));
     }
 }
 
@@ -242,38 +228,38 @@ void DisplayPages::TurnEncoder3(int steps, bool fine) {
         if (steps != 0)
             faderOff = !faderOff;
     } else if (Mode() == kEqMode) {
-        NudgeEqValue(EqKind::Q, track, eqBand, Scaled(steps, fine, kQStep));
+        NudgeEqValue(EqKind::Q, Track(), eqBand, Scaled(steps, fine, kQStep));
     } else if (Mode() == kTrackMode) {
         if (flip)
             NudgeLevel(steps, fine);
         else
-            NudgeTrackPan(track, steps, fine);
+            NudgeTrackPan(Track(), steps, fine);
     }
 }
 
 void DisplayPages::NudgeLevel(int steps, bool fine) {
-    const double level = GetTrackLevel(track);
+    const double level = GetTrackLevel(Track());
     // A level that is not a number cannot be stepped from; one far outside the range (even
     // an infinite one) ends at the nearer limit.
     if (std::isnan(level))
         return;
     const double nudged = level + Scaled(steps, fine, kLevelStepDb);
-    SetTrackLevel(track, std::clamp(nudged, kMinLevelDb, kMaxLevelDb));
+    SetTrackLevel(Track(), std::clamp(nudged, kMinLevelDb, kMaxLevelDb));
 }
 
 void DisplayPages::StepEqBand(int steps) {
     // Turning back walks High, Mid, Low; forward walks Low, Mid, High; one band per message.
     switch (eqBand) {
-    case kHighBand:
+    case EqBand::High:
         if (steps < 0)
-            eqBand = kMidBand;
+            eqBand = EqBand::Mid;
         break;
-    case kMidBand:
-        eqBand = steps > 0 ? kHighBand : kLowBand;
+    case EqBand::Mid:
+        eqBand = steps > 0 ? EqBand::High : EqBand::Low;
         break;
-    case kLowBand:
+    case EqBand::Low:
         if (steps > 0)
-            eqBand = kMidBand;
+            eqBand = EqBand::Mid;
         break;
     default:
         break;
@@ -297,9 +283,9 @@ void DisplayPages::CountResetPress() {
 
 void DisplayPages::ResetTrackValue() {
     if (flip)
-        SetTrackLevel(track, 0.0);
+        SetTrackLevel(Track(), 0.0);
     else
-        SetTrackPan(track, 0); // the centre
+        SetTrackPan(Track(), 0); // the centre
 }
 
 void DisplayPages::UpdateFader(bool force) {
@@ -318,8 +304,8 @@ void DisplayPages::UpdateFader(bool force) {
 
 std::optional<int> DisplayPages::HostToFader() const {
     if (PanOnFader())
-        return ValueToPosition(PanLaw, GetTrackPan(track));
-    const double level = GetTrackLevel(track);
+        return ValueToPosition(PanLaw, GetTrackPan(Track()));
+    const double level = GetTrackLevel(Track());
     if (std::isnan(level))
         return std::nullopt;
     return ValueToPosition(LevelLaw, level);
@@ -341,10 +327,34 @@ bool DisplayPages::PanOnFader() const {
     return Mode() == kTrackMode && flip;
 }
 
+int32_t DisplayPages::Track() const {
+    return context.CurrentTrack();
+}
+
 int DisplayPages::Mode() const {
-    return controller.buttons.encoderModes.mode;
+    return context.EncoderMode();
 }
 
 bool DisplayPages::ShiftLatched() const {
-    return controller.buttons.shift.GetState();
+    return context.ShiftLatched();
+}
+
+bool DisplayPages::IsTrackMode() const {
+    return ::IsTrackMode(Mode(), ShiftLatched());
+}
+
+PageState DisplayPages::Page() const {
+    PageState page;
+    page.track = Track();
+    page.mode = Mode();
+    page.shiftLatched = ShiftLatched();
+    page.flip = flip;
+    page.flipEncoder = flipEncoder;
+    page.eqBand = eqBand;
+    page.faderOff = faderOff;
+    page.faderTouched = FaderTouched();
+    for (int encoder = 0; encoder < kEncoderCount; ++encoder)
+        page.touched[encoder] = IsTouched(encoder);
+    page.encoder1Pressed = IsPressed(kEncoder1);
+    return page;
 }

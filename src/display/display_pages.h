@@ -1,20 +1,15 @@
-// The fader, the three encoders and the page state: what each control changes in the Host in
-// every encoder mode, the motor fader, and the composition of the two display lines.
+// The fader and the three encoders: the touch focus between their sensors, what a touch, a
+// press or a turn changes in the Host in each encoder mode, the motor fader, and the page
+// state they leave for the display.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <optional>
 
 #include "controls/midi_map.h"
 #include "controls/midi_object.h"
 #include "controls/tick_stamp.h"
-#include "host/host_bridge.h"
-
-class Korvane;
-
-// The scratch lines the pages are composed in: 16 columns, a terminator and spare room.
-constexpr size_t kScratchLineSize = 20;
+#include "display/page_composer.h"
 
 // Presses of encoder 3 counted within one touch in track mode (the double press).
 extern int32_t resetPressCount;
@@ -29,25 +24,37 @@ struct PageEncoder {
 
 class DisplayPages {
 public:
-    explicit DisplayPages(Korvane& owner);
+    // What the fader and encoders need from their owner.
+    class Context {
+    public:
+        virtual int32_t CurrentTrack() const = 0;
+        virtual int EncoderMode() const = 0;
+        virtual bool ShiftLatched() const = 0;
+        // Steps the current track by one, back (negative) or forward (positive).
+        virtual void StepTrack(int step) = 0;
+
+    protected:
+        virtual ~Context() = default;
+    };
+
+    explicit DisplayPages(Context& owner);
     virtual ~DisplayPages() = default;
 
     // Offers a message to the fader and encoder handlers under the touch focus rule: while a
     // sensor is touched, only the touched controls see messages. True when consumed.
     virtual bool Dispatch(const uint8_t* bytes, uint32_t length);
-    // Writes the current page into the two scratch lines (kScratchLineSize bytes each, both
-    // prepared as 16 blanks and a NUL).
-    virtual bool Compose(char* line1, char* line2);
     // Moves the motor fader to the Host's current level or pan.
     virtual void UpdateFader(bool force);
     virtual bool AnyTouched() const;
+    bool IsTouched(int encoder) const;
+    // The page state as the controls and the owner's track, mode and Shift leave it.
+    PageState Page() const;
 
     MidiNote faderTouch;
     MidiPitchBend fader;
     PageEncoder encoders[kEncoderCount];
     int32_t eqBand;
     int32_t flipEncoder;
-    int32_t track;
     bool flip;
     bool flipHeld;
     bool encoderTouched;
@@ -74,25 +81,16 @@ private:
     void CountResetPress();
     void ResetTrackValue();
 
-    // Pages of the display.
-    bool FaderPage(char* line1, char* line2);
-    bool Encoder1Page(char* line1, char* line2);
-    bool Encoder2Page(char* line1, char* line2);
-    bool Encoder3Page(char* line1, char* line2);
-    bool TrackPage(char* line1, char* line2, bool full);
-    bool EqPage(char* line1, char* line2, bool full, int encoder);
-    bool BandPage(char* line1, char* line2, bool full, int encoder);
-    bool MotorPage(char* line1, char* line2, bool full);
-
-    bool IsTouched(int encoder) const;
     bool IsPressed(int encoder) const;
     bool FaderTouched() const;
     // In track mode with flip the fader edits the pan instead of the level.
     bool PanOnFader() const;
+    int32_t Track() const;
     int Mode() const;
     bool ShiftLatched() const;
+    bool IsTrackMode() const;
 
-    Korvane& controller;
+    Context& context;
     // The touch last reported to the Host and not yet released, so that its release reaches
     // the same track even when the conditions or the track changed while it was held.
     bool touchReported;

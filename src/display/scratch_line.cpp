@@ -3,7 +3,6 @@
 
 #include <cstring>
 
-#include "display/display_pages.h"
 #include "display/text_display.h"
 
 void BlankScratchLine(char* line) {

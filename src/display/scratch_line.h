@@ -4,6 +4,9 @@
 
 #include <cstddef>
 
+// A scratch line: 16 columns, a terminator and spare room.
+constexpr size_t kScratchLineSize = 20;
+
 // Sets the 16 columns to blanks and terminates them.
 void BlankScratchLine(char* line);
 // The bytes left in a scratch line from the column on, terminator included.

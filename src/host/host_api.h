@@ -49,12 +49,18 @@ enum : int32_t {
     Level = 21,
     Touch = 22,
     Pan = 23,
-    EqGain = 24,      // + band
-    EqFrequency = 27, // + band
-    EqQ = 30,         // + band
+    EqGain = 24,      // + EqBand
+    EqFrequency = 27, // + EqBand
+    EqQ = 30,         // + EqBand
     Name = 46,
 };
 }
+
+// The EQ bands, from the top: each EQ parameter is its kind's first id plus the band.
+namespace EqBand {
+enum : int32_t { High = 0, Mid = 1, Low = 2 };
+}
+constexpr int32_t kEqBandCount = 3;
 
 // SendCommand's event argument.
 constexpr int32_t kCommandKeyDown = 0x90;

@@ -28,7 +28,7 @@ void SendCommand(int32_t command, int32_t event) {
 }
 
 bool IsEqBand(int32_t band) {
-    return band >= 0 && band <= 2;
+    return band >= 0 && band < kEqBandCount;
 }
 
 int32_t EqParameter(EqKind kind, int32_t band) {

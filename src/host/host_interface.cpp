@@ -4,10 +4,10 @@
 #include <cstring>
 #include <new>
 
+#include "common/firewall.h"
 #include "controller/korvane.h"
 #include "controls/refused_feedback.h"
 #include "controls/user_settings_dlg.h"
-#include "host/boundary.h"
 
 Korvane* theController = nullptr;
 
@@ -93,10 +93,10 @@ void ConfigureController(void*, void*, int32_t commandCount, EnumCommandFn enumC
     if (enumCommand == nullptr)
         return;
     RunGuarded("configuring the controller", [=] {
-        CUserSettingsDlg dialog;
-        dialog.SetHostCommands(commandCount, enumCommand);
-        dialog.Load();
-        dialog.DoModal();
+        KeyAssignmentStore store;
+        store.SetHostCommands(commandCount, enumCommand);
+        store.Load();
+        CUserSettingsDlg(store).DoModal();
     });
 }
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <unistd.h>
 
-#include "controls/midi_map.h"
+#include "controls/key_assignment_store.h"
 #include "controls/key_assignments.h"
-#include "controls/user_settings_dlg.h"
+#include "controls/midi_map.h"
 #include "platform/standin/far_side.h"
 #include "support/case_name.h"
 #include "support/controller_fixture.h"
@@ -95,7 +95,7 @@ TEST_P(DamagedSettingsTest, GivesTheDefaultsAndKeepsWhatIsIntact) {
     ASSERT_NE(theController, nullptr);
     for (const KeyAssignment& row : theKeyAssignments) {
         const bool stored = row.controlId == KeyId::F2 && GetParam().keepsF2;
-        EXPECT_EQ(CUserSettingsDlg::CommandFor(row.controlId),
+        EXPECT_EQ(KeyAssignmentStore::CommandFor(row.controlId),
                   CommandIndex(stored ? "Redo" : row.defaultCommand))
             << row.valueName;
     }

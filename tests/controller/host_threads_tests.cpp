@@ -19,9 +19,10 @@
 #include <thread>
 #include <vector>
 
-#include "controls/midi_map.h"
+#include "controller/korvane.h"
 #include "controls/key_assignments.h"
 #include "controls/led.h"
+#include "controls/midi_map.h"
 #include "host/host_interface.h"
 #include "midi/midi_exceptions.h"
 #include "platform/standin/far_side.h"
@@ -34,13 +35,7 @@ namespace {
 
 constexpr long kDefaultPresses = 300;
 constexpr long kDefaultCloseCycles = 25;
-constexpr uint8_t kFaderTouch = 104;
-constexpr uint8_t kEncoder1Touch = 120;
-constexpr uint8_t kTrackEncoder = 16;
 constexpr uint8_t kLevelPosition = 0x55;
-// Every note with an LED.
-const uint8_t kLedNotes[] = {70, 42, 41, 44, 43, 74,  95, 54, 55, 56,
-                             57, 87, 88, 86, 50, 115, 16, 8,  0};
 // The notifications a Host sends while the user works, the level among them.
 const int32_t kNotifiedCodes[] = {
     HostParam::Record,       HostParam::TrackState16, HostParam::Solo, HostParam::CurrentTrack,
@@ -61,12 +56,15 @@ std::vector<DWORD> UserBlock(long block) {
     std::vector<DWORD> words = {on(Note::Stop), off(Note::Stop), on(Note::F1), off(Note::F1)};
     switch (block % 4) {
     case 0:
-        words.insert(words.end(),
-                     {on(kEncoder1Touch), ShortWord(0xB0, kTrackEncoder, 1), off(kEncoder1Touch)});
+        words.insert(words.end(), {on(Note::Encoder1Touch),
+                                   ShortWord(Status::ControlChange, ControlNumber::Encoder1Turn, 1),
+                                   off(Note::Encoder1Touch)});
         break;
     case 1:
         words.insert(words.end(),
-                     {on(kFaderTouch), ShortWord(0xE0, 0x10, kLevelPosition), off(kFaderTouch)});
+                     {on(Note::FaderTouch),
+                      ShortWord(Status::PitchBend | Channel::Fader, 0x10, kLevelPosition),
+                      off(Note::FaderTouch)});
         break;
     case 2:
         words.insert(words.end(), {on(Note::Shift), off(Note::Shift)});
@@ -145,8 +143,7 @@ TEST_P(HostThreadsTest, AFloodOfInputWhileTheHostNotifiesNeverHangsAndLosesNoPre
         UpdateController(HostParam::Solo, 7, 1, 0);
         UpdateController(HostParam::TrackState20, 7, 0, 0);
     });
-    SlowRefresh();
-    EXPECT_EQ(Controller().currentTrack, 7);
+    SlowRefresh(); // the track states light only for the track the Host made current
     EXPECT_EQ(surface->LastNoteValue(Note::Record), kLedLit);
     EXPECT_EQ(surface->LastNoteValue(Note::TrackState16), kLedLit);
     EXPECT_EQ(surface->LastNoteValue(Note::Solo), kLedLit);
@@ -246,13 +243,12 @@ TEST_F(HostCallInProgressTest, NotificationsThatFindInputBusyAreHandledInOrderAt
     UpdateController(HostParam::Record, 1, 0, 0);
     UpdateController(HostParam::CurrentTrack, 4, 0, 0);
     UpdateController(HostParam::TrackState16, 4, 1, 0);
-    EXPECT_EQ(Controller().currentTrack, 0);
     held.LetGo();
     VirtualSurface::WaitIdle();
     EXPECT_EQ(surface->LastNoteValue(Note::Record), -1);
+    EXPECT_EQ(surface->LastNoteValue(Note::TrackState16), -1);
 
     Ticks(1);
-    EXPECT_EQ(Controller().currentTrack, 4);
     EXPECT_EQ(surface->LastNoteValue(Note::Record), kLedLit);
     EXPECT_EQ(surface->LastNoteValue(Note::TrackState16), kLedLit);
 }
@@ -271,11 +267,11 @@ TEST_F(HostCallInProgressTest, TooManyToKeepAreReadBackFromTheHost) {
     VirtualSurface::WaitIdle();
 
     Ticks(1);
-    EXPECT_EQ(Controller().currentTrack, 5);
+    EXPECT_EQ(surface->LastLine(SysEx::kLine2Position).substr(0, 5), "Trk06");
     EXPECT_EQ(surface->LastNoteValue(Note::Record), kLedLit);
     EXPECT_EQ(surface->LastNoteValue(Note::TrackState16), kLedLit); // read back
-    EXPECT_TRUE(Controller().buttons.anySolo.state);
-    ExpectSurfaceInStep();
+    EXPECT_EQ(surface->LastNoteValue(Note::AnySolo), kLedLit);
+    ExpectSurfaceInStep(5);
 }
 
 TEST_F(HostCallInProgressTest, ANotificationFromInsideAGestureWaitsForTheHostsThread) {
@@ -286,9 +282,9 @@ TEST_F(HostCallInProgressTest, ANotificationFromInsideAGestureWaitsForTheHostsTh
             UpdateController(HostParam::CurrentTrack, track, 0, 0);
     });
     Click(Note::TrackRight);
-    EXPECT_EQ(Controller().currentTrack, 0);
+    EXPECT_EQ(surface->LastLine(SysEx::kLine2Position), "");
     Ticks(1);
-    EXPECT_EQ(Controller().currentTrack, 1);
+    EXPECT_EQ(surface->LastLine(SysEx::kLine2Position).rfind("Track 2", 0), 0u);
     // The bus counts any winmm call made where the platform forbids it; the teardown checks.
 }
 
@@ -350,7 +346,7 @@ TEST_F(RefusedFeedbackTest, GesturesStillReachTheHostAndTheLedsCatchUp) {
 
     SlowRefresh();
     SlowRefresh();
-    ExpectSurfaceInStep();
+    ExpectSurfaceInStep(0);
     // One line for the whole burst of refusals.
     EXPECT_EQ(debug.Text(), std::string("Korvane: feedback to the surface failed: ") +
                                 midi::CMIDIOutException(MIDIERR_NOTREADY).what() + "\n");

@@ -95,29 +95,30 @@ TEST_F(RefreshTest, TrackStatesFollowOnlyTheCurrentTrack) {
 
 TEST_F(RefreshTest, ASoloOnAnyTrackRecomputesAnySoloWhoseLedFollowsOnTheRefresh) {
     host.SetInt(HostParam::Solo, 50, 1);
-    UpdateController(17, 50, 1, 0);
-    EXPECT_TRUE(Controller().buttons.anySolo.state);
-    EXPECT_FALSE(Controller().buttons.solo.GetState()) << "track 50 is not the current track";
-    EXPECT_TRUE(SentShort().empty());
+    UpdateController(HostParam::Solo, 50, 1, 0);
+    EXPECT_TRUE(SentShort().empty()) << "track 50 is not the current track";
     SlowRefresh();
     EXPECT_EQ(SentShort(), std::vector<DWORD>{NoteOn(Note::AnySolo, 127)});
+    ClearRecords();
     host.SetInt(HostParam::Solo, 50, 0);
-    UpdateController(17, 50, 0, 0);
-    EXPECT_FALSE(Controller().buttons.anySolo.state);
+    UpdateController(HostParam::Solo, 50, 0, 0);
+    SlowRefresh();
+    EXPECT_EQ(SentShort(), std::vector<DWORD>{NoteOn(Note::AnySolo, 0)});
 }
 
 TEST_F(RefreshTest, ANewCurrentTrackResendsLedsAndFaderTheSameTrackDoesNot) {
     UpdateController(HostParam::Record, 1, 0, 0);
     ClearRecords();
-    UpdateController(19, 0, 0, 0); // the current track again
+    UpdateController(HostParam::CurrentTrack, 0, 0, 0); // the current track again
     EXPECT_TRUE(SentShort().empty());
-    UpdateController(19, 5, 0, 0);
+    UpdateController(HostParam::CurrentTrack, 5, 0, 0);
     const auto sent = SentShort();
     EXPECT_NE(std::find(sent.begin(), sent.end(), NoteOn(Note::Record, 127)), sent.end());
-    EXPECT_NE(
-        std::find_if(sent.begin(), sent.end(), [](DWORD word) { return (word & 0xFF) == 0xE0; }),
-        sent.end());
-    EXPECT_EQ(Controller().pages.track, 5);
+    EXPECT_NE(std::find_if(
+                  sent.begin(), sent.end(),
+                  [](DWORD word) { return (word & 0xFF) == (Status::PitchBend | Channel::Fader); }),
+              sent.end());
+    EXPECT_EQ(surface->LastLine(SysEx::kLine2Position).substr(0, 5), "Trk06");
 }
 
 TEST_F(RefreshTest, LevelNotificationsWaitForTheSlowRefresh) {
@@ -125,43 +126,66 @@ TEST_F(RefreshTest, LevelNotificationsWaitForTheSlowRefresh) {
     UpdateController(HostParam::Level, 0, 0, 0);
     EXPECT_TRUE(SentShort().empty());
     SlowRefresh();
-    EXPECT_EQ(SentShort(), std::vector<DWORD>{ShortWord(0xE0, 0x10, 0x52)}); // 657: -6 dB
+    EXPECT_EQ(SentShort(), std::vector<DWORD>{ShortWord(Status::PitchBend | Channel::Fader, 0x10,
+                                                        0x52)}); // 657: -6 dB
 }
 
-TEST_F(RefreshTest, TheTrackPageIsHeldForEightSlowRefreshesAfterAStep) {
-    Click(Note::TrackRight);
-    EXPECT_EQ(Controller().trackInfoHold, 8);
-    for (int period = 7; period >= 5; --period) {
-        SlowRefresh();
-        EXPECT_EQ(Controller().trackInfoHold, period);
+// Slow refreshes, up to 20, after which the display still shows the full track page.
+int RefreshesShowingTheTrackPage(ControllerFixture& fixture) {
+    int refreshes = 0;
+    while (refreshes < 20) {
+        fixture.SlowRefresh();
+        if (fixture.surface->LastLine(SysEx::kLine2Position).rfind("Track ", 0) != 0)
+            break;
+        ++refreshes;
     }
-    EXPECT_FALSE(Controller().pages.trackInfo); // the request ends with the first refresh
+    return refreshes;
+}
+
+// A track step holds the track page for eight slow periods, the one it came in counting as
+// the first; a new step starts the hold again.
+TEST_F(RefreshTest, TheTrackPageIsHeldForEightSlowPeriodsAfterAStep) {
     Click(Note::TrackRight);
-    EXPECT_EQ(Controller().trackInfoHold, 8);
-    for (int period = 0; period < 10; ++period)
-        SlowRefresh();
-    EXPECT_EQ(Controller().trackInfoHold, 0);
+    EXPECT_EQ(RefreshesShowingTheTrackPage(*this), 7);
+    Click(Note::TrackRight);
+    SlowRefresh();
+    SlowRefresh();
+    Click(Note::TrackRight);
+    EXPECT_EQ(RefreshesShowingTheTrackPage(*this), 7);
 }
 
 TEST_F(RefreshTest, TheHoldStaysWhileTheTrackEncoderIsTouchedInTrackMode) {
     Click(Note::TrackRight);
-    Press(120);
+    Press(Note::Encoder1Touch);
     for (int period = 0; period < 10; ++period)
         SlowRefresh();
-    EXPECT_EQ(Controller().trackInfoHold, 8);
-    Release(120);
-    SlowRefresh();
-    EXPECT_EQ(Controller().trackInfoHold, 7);
+    Release(Note::Encoder1Touch);
+    EXPECT_EQ(RefreshesShowingTheTrackPage(*this), 7);
 }
 
+// The flip (the fader edits the pan in track mode) follows the fader-function button's latch
+// on the slow refresh; so does whether the button is held, which makes a fader touch reach
+// the Host.
 TEST_F(RefreshTest, FlipFollowsTheFaderFunctionButtonOnTheSlowRefresh) {
     Click(Note::FaderFunction);
-    EXPECT_FALSE(Controller().pages.flip);
+    Press(Note::FaderTouch);
+    Bend(Channel::Fader, 900);
+    Release(Note::FaderTouch);
+    ASSERT_EQ(HostSets().size(), 1u);
+    EXPECT_EQ(HostSets().back().id, HostParam::Level);
     SlowRefresh();
-    EXPECT_TRUE(Controller().pages.flip);
+    ClearRecords();
+    Press(Note::FaderTouch);
+    Bend(Channel::Fader, 900);
+    Release(Note::FaderTouch);
+    ASSERT_EQ(HostSets().size(), 1u);
+    EXPECT_EQ(HostSets().back().id, HostParam::Pan);
+
     Press(Note::FaderFunction);
     SlowRefresh();
-    EXPECT_TRUE(Controller().pages.flipHeld);
+    ClearRecords();
+    Press(Note::FaderTouch);
+    EXPECT_EQ(HostSets(), std::vector<HostCall>{SetCall(HostParam::Touch, 1, 0)});
 }
 
 } // namespace

@@ -15,8 +15,8 @@
 #include <thread>
 #include <vector>
 
-#include "controls/midi_map.h"
 #include "controls/key_assignments.h"
+#include "controls/midi_map.h"
 #include "host/host_interface.h"
 #include "platform/standin/dialog_user.h"
 #include "platform/standin/far_side.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "controls/midi_map.h"
 #include "controls/led.h"
+#include "controls/midi_map.h"
 #include "host/host_interface.h"
 #include "platform/standin/far_side.h"
 #include "platform/standin/midi_bus.h"
@@ -179,7 +179,7 @@ TEST_F(RefusingSurfaceTest, GesturesStillReachTheHostAndNothingIsLostOnceSendsWo
     debug.Clear();
     SlowRefresh();
     SlowRefresh();
-    ExpectSurfaceInStep();
+    ExpectSurfaceInStep(0);
     EXPECT_TRUE(FailureLines(debug).empty());
 }
 

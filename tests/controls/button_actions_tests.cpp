@@ -1,16 +1,47 @@
 // Every button through the controller's input, with and without Shift, and the Shift latch.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
 #include <string>
 #include <vector>
 
+#include "controls/button_bank.h"
+#include "controls/encoder_mode_selector.h"
 #include "controls/midi_map.h"
 #include "support/case_name.h"
 #include "support/controller_fixture.h"
+#include "support/part_context.h"
 
 namespace {
 
-using ButtonActionsTest = ControllerFixture;
+class ButtonActionsTest : public ControllerFixture {
+protected:
+    // Whether Shift is latched, as F1 tells: latched, it sends Shift-F1's command.
+    bool ShiftLatched() {
+        host.ClearCalls();
+        Click(Note::F1);
+        const std::vector<HostCall> commands = HostCommands();
+        host.ClearCalls();
+        return !commands.empty() && commands.front().id == CommandIndex("Insert: Audio Track");
+    }
+    // The encoder mode as the display shows it once refreshed: 0 (track mode), 4 (EQ) or 5
+    // (EQ bands).
+    int ShownMode() {
+        SlowRefresh();
+        const std::string line1 = surface->LastLine(SysEx::kLine1Position);
+        if (line1.rfind("EQBnd", 0) == 0)
+            return kEqBandMode;
+        if (line1.rfind("Freq", 0) == 0)
+            return kEqMode;
+        return kTrackMode;
+    }
+    // The fader-function button's latch, as its LED shows it once refreshed.
+    bool FaderFunctionLit() {
+        SlowRefresh();
+        return surface->LastNoteValue(Note::FaderFunction) == 127;
+    }
+};
 
 struct PlainCase {
     const char* name;
@@ -89,12 +120,17 @@ INSTANTIATE_TEST_SUITE_P(
                       CommandCase{"ShiftPlayMode", Note::PlayMode, true, "Clips: Punch In"}),
     CaseName());
 
-TEST_F(ButtonActionsTest, ShiftPressedAndReleasedAloneLatchesAndUnlatches) {
+TEST_F(ButtonActionsTest, ShiftPressedAndReleasedAloneLatchesAndUnlatchesWithItsLedBlinking) {
     Click(Note::Shift);
-    EXPECT_TRUE(Controller().buttons.shift.GetState());
-    EXPECT_TRUE(Controller().buttons.shift.blink);
+    EXPECT_TRUE(ShiftLatched());
+    ClearRecords();
+    for (int period = 0; period < 4; ++period)
+        SlowRefresh();
+    const std::vector<DWORD> sent = SentShort();
+    EXPECT_NE(std::find(sent.begin(), sent.end(), NoteOn(Note::Shift, 0)), sent.end());
+    EXPECT_NE(std::find(sent.begin(), sent.end(), NoteOn(Note::Shift, 127)), sent.end());
     Click(Note::Shift);
-    EXPECT_FALSE(Controller().buttons.shift.GetState());
+    EXPECT_FALSE(ShiftLatched());
 }
 
 TEST_F(ButtonActionsTest, ShiftHeldOverAnotherKeyActsAsAModifier) {
@@ -104,7 +140,7 @@ TEST_F(ButtonActionsTest, ShiftHeldOverAnotherKeyActsAsAModifier) {
     const int32_t shiftF2 = CommandIndex("Insert: MIDI Track");
     EXPECT_EQ(HostCommands(),
               (std::vector<HostCall>{CommandCall(shiftF2, 0x90), CommandCall(shiftF2, 0x80)}));
-    EXPECT_FALSE(Controller().buttons.shift.GetState());
+    EXPECT_FALSE(ShiftLatched());
 }
 
 TEST_F(ButtonActionsTest, ShiftLatchedThenHeldOverAKeyUnlatchesFirst) {
@@ -115,7 +151,7 @@ TEST_F(ButtonActionsTest, ShiftLatchedThenHeldOverAKeyUnlatchesFirst) {
     const int32_t f2 = CommandIndex("Multitrack / Edit View toggle");
     EXPECT_EQ(HostCommands(),
               (std::vector<HostCall>{CommandCall(f2, 0x90), CommandCall(f2, 0x80)}));
-    EXPECT_FALSE(Controller().buttons.shift.GetState());
+    EXPECT_FALSE(ShiftLatched());
 }
 
 TEST_F(ButtonActionsTest, StopIgnoresShift) {
@@ -126,7 +162,6 @@ TEST_F(ButtonActionsTest, StopIgnoresShift) {
 
 TEST_F(ButtonActionsTest, PlayModeSelectsTheAlternativePlayAndLightsAtOnce) {
     Click(Note::PlayMode);
-    EXPECT_TRUE(Controller().buttons.playMode.GetState());
     // Lit at once, and the forced update that follows resends it lit.
     EXPECT_EQ(SentShort(),
               (std::vector<DWORD>{NoteOn(Note::PlayMode, 127), NoteOn(Note::PlayMode, 127)}));
@@ -155,35 +190,33 @@ TEST_F(ButtonActionsTest, TrackStateButtonsActOnTheCurrentTrack) {
     EXPECT_EQ(HostSets(), std::vector<HostCall>{SetCall(20, 1, 12)});
 }
 
-TEST_F(ButtonActionsTest, ModeButtonFortyFourCyclesEqModes) {
-    auto& mode = Controller().buttons.encoderModes.mode;
-    for (int expected : {4, 5, 4}) {
+TEST_F(ButtonActionsTest, TheSecondEqModeButtonCyclesTheEqModes) {
+    for (int expected : {kEqMode, kEqBandMode, kEqMode}) {
         Click(Note::Mode2);
-        EXPECT_EQ(mode, expected);
+        EXPECT_EQ(ShownMode(), expected);
     }
     Click(Note::Mode0);
-    EXPECT_EQ(mode, 0);
+    EXPECT_EQ(ShownMode(), kTrackMode);
 }
 
 TEST_F(ButtonActionsTest, OtherModeButtonsSelectNothing) {
     Click(Note::Mode2);
     for (uint8_t note : {Note::Mode1, Note::Mode3, Note::Mode4})
         Click(note);
-    EXPECT_EQ(Controller().buttons.encoderModes.mode, 4);
+    EXPECT_EQ(ShownMode(), kEqMode);
     EXPECT_TRUE(HostSets().empty());
 }
 
 TEST_F(ButtonActionsTest, FaderFunctionTogglesOnReleaseUnlessAnEncoderWasTouched) {
-    auto& faderFunction = Controller().buttons.faderFunction;
     Click(Note::FaderFunction);
-    EXPECT_TRUE(faderFunction.GetState());
+    EXPECT_TRUE(FaderFunctionLit());
     Press(Note::FaderFunction);
-    Press(120); // encoder 1 touched while the button is held
-    Release(120);
+    Press(Note::Encoder1Touch); // touched while the button is held
+    Release(Note::Encoder1Touch);
     Release(Note::FaderFunction);
-    EXPECT_TRUE(faderFunction.GetState());
+    EXPECT_TRUE(FaderFunctionLit());
     Click(Note::FaderFunction);
-    EXPECT_FALSE(faderFunction.GetState());
+    EXPECT_FALSE(FaderFunctionLit());
 }
 
 TEST_F(ButtonActionsTest, ShiftFaderFunctionJumpsToTheLastNamedTrackAndBack) {
@@ -193,7 +226,7 @@ TEST_F(ButtonActionsTest, ShiftFaderFunctionJumpsToTheLastNamedTrackAndBack) {
     host.ClearCalls();
     Click(Note::FaderFunction);
     EXPECT_EQ(HostSets(), std::vector<HostCall>{SetCall(19, 0, 11)});
-    EXPECT_FALSE(Controller().buttons.faderFunction.GetState()); // left as it was
+    EXPECT_FALSE(FaderFunctionLit()); // left as it was
     UpdateController(19, 11, 0, 0);
     host.ClearCalls();
     Click(Note::FaderFunction);
@@ -201,10 +234,26 @@ TEST_F(ButtonActionsTest, ShiftFaderFunctionJumpsToTheLastNamedTrackAndBack) {
 }
 
 TEST_F(ButtonActionsTest, AMissingPunchInCommandSendsNothing) {
-    Controller().buttons.punchInCommand = kNoCommand;
+    CloseController();
+    HostCallbackTable table = host.Table();
+    table.CommandCount = CommandIndex(ButtonBank::kPunchInCommandName); // the list ends before it
+    ASSERT_EQ(OpenController(&table), 1);
+    host.ClearCalls();
     Click(Note::Shift);
     Click(Note::PlayMode);
     EXPECT_TRUE(HostCommands().empty());
+}
+
+// The count of messages behind the Shift latch stops at its largest value instead of
+// overflowing.
+TEST(ButtonBankTest, TheMessageCountStopsAtItsLargestValue) {
+    PartContext context;
+    ButtonBank bank(context);
+    constexpr int32_t kMost = std::numeric_limits<int32_t>::max();
+    bank.messageCount = kMost - 1;
+    bank.CountMessage();
+    bank.CountMessage();
+    EXPECT_EQ(bank.messageCount, kMost);
 }
 
 } // namespace

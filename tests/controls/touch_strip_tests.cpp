@@ -5,16 +5,19 @@
 #include <string>
 #include <vector>
 
+#include "controller/korvane.h"
 #include "controls/midi_map.h"
+#include "host/host_interface.h"
 #include "platform/standin/far_side.h"
 #include "support/case_name.h"
 #include "support/controller_fixture.h"
+#include "support/part_context.h"
 
 namespace {
 
-constexpr uint8_t kStripChannel = 9;
-constexpr uint8_t kTouchNote = 116;
-constexpr uint8_t kSecondTouchNote = 123;
+constexpr uint8_t kStripChannel = Channel::Strip;
+constexpr uint8_t kTouchNote = Note::StripTouch;
+constexpr uint8_t kSecondTouchNote = Note::StripSecondTouch;
 constexpr int32_t kScroll = HostParam::Scroll;
 constexpr int32_t kMarkerNext = HostParam::MarkerNext;
 constexpr int32_t kMarkerPrevious = HostParam::MarkerPrevious;
@@ -35,7 +38,7 @@ protected:
     }
 
     // Runs the controller's timer entry once, at the clock as it is now.
-    void TickNow() { Controller().Tick(false); }
+    void TickNow() { theController->OnRefreshTimer(); }
 
     std::vector<int32_t> Scrolls() const { return ValuesOf(kScroll); }
     // The marker steps the Host was asked for, as the action ids.
@@ -318,7 +321,6 @@ class TouchStripZoomTest : public TouchStripTest, public ::testing::WithParamInt
 TEST_P(TouchStripZoomTest, SecondTouchZoomsOncePerThreeSteps) {
     if (GetParam().shifted)
         Click(Note::Shift);
-    ASSERT_EQ(Controller().buttons.shift.GetState(), GetParam().shifted);
     Press(kSecondTouchNote);
     Position(100);
     Position(GetParam().toMsb);
@@ -354,14 +356,6 @@ TEST_F(TouchStripTest, SlowZoomTravelAddsUpFromTheLastZoom) {
     EXPECT_EQ(HostCommands(), expected);
 }
 
-TEST_F(TouchStripTest, FindsTheZoomCommandsByName) {
-    const TouchStrip& strip = Controller().touchStrip;
-    EXPECT_EQ(strip.zoomOutHorizontally, CommandIndex("Zoom Out Horizontally"));
-    EXPECT_EQ(strip.zoomInHorizontally, CommandIndex("Zoom In Horizontally"));
-    EXPECT_EQ(strip.zoomOutVertically, CommandIndex("Zoom Out Vertically"));
-    EXPECT_EQ(strip.zoomInVertically, CommandIndex("Zoom In Vertically"));
-}
-
 // A Host whose command list lacks "Zoom In Horizontally" (renamed in place, so that the
 // count matches the table that the fixture hands over). Being the newest Host, it answers.
 class TouchStripWithoutZoomInTest : public TouchStripTest {
@@ -379,7 +373,6 @@ protected:
 };
 
 TEST_F(TouchStripWithoutZoomInTest, MissingZoomCommandSendsNothing) {
-    EXPECT_EQ(Controller().touchStrip.zoomInHorizontally, kNoCommand);
     Press(kSecondTouchNote);
     Position(100);
     Position(106);
@@ -391,21 +384,21 @@ TEST_F(TouchStripWithoutZoomInTest, MissingZoomCommandSendsNothing) {
 
 // ---- What the strip consumes ----------------------------------------------------------------
 
+// A position without a finger on the strip is only remembered: nothing reaches the Host or
+// the surface, and the next touch starts from its own first position.
 TEST_F(TouchStripTest, PositionWithoutATouchChangesOnlyThePosition) {
-    const TouchStrip& strip = Controller().touchStrip;
-    const TouchStrip before = strip;
     Bend(kStripChannel, 1000);
     EXPECT_TRUE(host.Calls().empty());
     EXPECT_TRUE(SentShort().empty());
-    EXPECT_EQ(strip.position.msb, 1000 >> 3);
-    EXPECT_EQ(strip.position.value, 1000);
-    EXPECT_EQ(strip.touchTime, before.touchTime);
-    EXPECT_EQ(strip.middleTime, before.middleTime);
-    EXPECT_EQ(strip.releaseTime, before.releaseTime);
-    EXPECT_EQ(strip.awaitingFirstMove, before.awaitingFirstMove);
-    EXPECT_EQ(strip.lastStep, before.lastStep);
-    EXPECT_EQ(strip.firstMsb, before.firstMsb);
+    Touch();
+    Position(60);
+    EXPECT_TRUE(Scrolls().empty());
+    Position(64);
+    EXPECT_EQ(Scrolls(), std::vector<int32_t>{2});
 }
+
+constexpr uint8_t kStripBend = Status::PitchBend | Channel::Strip;
+constexpr uint8_t kFaderBend = Status::PitchBend | Channel::Fader;
 
 struct ConsumeCase {
     const char* name;
@@ -418,29 +411,33 @@ class TouchStripConsumeTest : public TouchStripTest,
                               public ::testing::WithParamInterface<ConsumeCase> {};
 
 TEST_P(TouchStripConsumeTest, ClaimsOnlyItsOwnMessages) {
+    PartContext context;
+    TouchStrip strip(context, kStripChannel, kTouchNote, kSecondTouchNote);
     const uint8_t bytes[] = {GetParam().status, GetParam().data1, 64};
-    EXPECT_EQ(Controller().touchStrip.Dispatch(bytes, sizeof bytes), GetParam().consumed);
+    EXPECT_EQ(strip.Dispatch(bytes, sizeof bytes), GetParam().consumed);
 }
 
-INSTANTIATE_TEST_SUITE_P(Messages, TouchStripConsumeTest,
-                         ::testing::Values(ConsumeCase{"StripPosition", 0xE9, 0, true},
-                                           ConsumeCase{"FaderPosition", 0xE0, 0, false},
-                                           ConsumeCase{"BendOnChannel9", 0xE8, 0, false},
-                                           ConsumeCase{"BendOnChannel11", 0xEA, 0, false},
-                                           ConsumeCase{"Touch", 0x90, kTouchNote, true},
-                                           ConsumeCase{"SecondTouch", 0x90, kSecondTouchNote, true},
-                                           ConsumeCase{"TouchOnChannel2", 0x91, kTouchNote, false},
-                                           ConsumeCase{"TouchAsNoteOff", 0x80, kTouchNote, false},
-                                           ConsumeCase{"EncoderTouch", 0x90, 120, false}),
-                         CaseName());
+INSTANTIATE_TEST_SUITE_P(
+    Messages, TouchStripConsumeTest,
+    ::testing::Values(ConsumeCase{"StripPosition", kStripBend, 0, true},
+                      ConsumeCase{"FaderPosition", kFaderBend, 0, false},
+                      ConsumeCase{"BendOnChannel9", kStripBend - 1, 0, false},
+                      ConsumeCase{"BendOnChannel11", kStripBend + 1, 0, false},
+                      ConsumeCase{"Touch", Status::NoteOn, kTouchNote, true},
+                      ConsumeCase{"SecondTouch", Status::NoteOn, kSecondTouchNote, true},
+                      ConsumeCase{"TouchOnChannel2", Status::NoteOn + 1, kTouchNote, false},
+                      ConsumeCase{"TouchAsNoteOff", 0x80, kTouchNote, false},
+                      ConsumeCase{"EncoderTouch", Status::NoteOn, Note::Encoder1Touch, false}),
+    CaseName());
 
 TEST_F(TouchStripTest, BendOnAnotherChannelDoesNotMoveTheStrip) {
     Touch();
     Position(100);
     Bend(kStripChannel + 1, 90 << 3);
-    Bend(0, 90 << 3); // the fader's channel
+    Bend(Channel::Fader, 90 << 3);
     EXPECT_TRUE(Scrolls().empty());
-    EXPECT_EQ(Controller().touchStrip.position.msb, 100);
+    Position(102); // one step on from 100, not from 90
+    EXPECT_EQ(Scrolls(), std::vector<int32_t>{1});
 }
 
 } // namespace

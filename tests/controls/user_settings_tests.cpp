@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "controls/midi_map.h"
 #include "controls/key_assignments.h"
+#include "controls/midi_map.h"
 #include "controls/user_settings_dlg.h"
 #include "host/host_interface.h"
 #include "platform/standin/dialog_user.h"
@@ -191,8 +191,8 @@ protected:
     }
 
     void Load() {
-        settings.SetHostCommands(host.CommandCount(), &RecordingHost::EnumCommand);
-        settings.Load();
+        store.SetHostCommands(host.CommandCount(), &RecordingHost::EnumCommand);
+        store.Load();
     }
     void Configure() {
         ConfigureController(nullptr, nullptr, host.CommandCount(), &RecordingHost::EnumCommand);
@@ -200,7 +200,7 @@ protected:
 
     RecordingHost host;
     DebugCapture debug;
-    CUserSettingsDlg settings;
+    KeyAssignmentStore store;
 };
 
 // ---- Loading ---------------------------------------------------------------------------------
@@ -211,16 +211,16 @@ TEST_F(UserSettingsTest, WithoutStoredNamesEveryKeyGetsItsDefaultOrNothing) {
     const std::map<std::string, int32_t> numbers = OfferDefaults("Redo");
     Load();
 
-    EXPECT_EQ(CUserSettingsDlg::CommandFor(KeyId::F1), 17);
+    EXPECT_EQ(KeyAssignmentStore::CommandFor(KeyId::F1), 17);
     for (const KeyAssignment& row : theKeyAssignments) {
         const auto offered = numbers.find(row.defaultCommand);
-        EXPECT_EQ(CUserSettingsDlg::CommandFor(row.controlId),
+        EXPECT_EQ(KeyAssignmentStore::CommandFor(row.controlId),
                   offered != numbers.end() ? offered->second : kNoCommand)
             << row.valueName;
     }
     EXPECT_FALSE(KeyExists()) << "loading must not create the key";
     for (const int32_t unknownId : {0, -1, 1010, 1011, 1017})
-        EXPECT_EQ(CUserSettingsDlg::CommandFor(unknownId), kNoCommand) << unknownId;
+        EXPECT_EQ(KeyAssignmentStore::CommandFor(unknownId), kNoCommand) << unknownId;
 }
 
 struct StoredCase {
@@ -240,7 +240,7 @@ TEST_P(StoredNameTest, AssignsTheStoredNameOnlyWhenItIsAUsableOfferedName) {
                                                     {kLongestName, Offer(kLongestName)}};
     Store("F3", GetParam().type, GetParam().bytes);
     Load();
-    EXPECT_EQ(CUserSettingsDlg::CommandFor(KeyId::F3),
+    EXPECT_EQ(KeyAssignmentStore::CommandFor(KeyId::F3),
               GetParam().assigned != nullptr ? numbers.at(GetParam().assigned) : defaultCommand);
 }
 
@@ -267,8 +267,8 @@ TEST_F(UserSettingsTest, DuplicateNamesResolveToTheLowerNumberAndAreListedTwice)
     Offer("Other");
     Offer("Redo");
     Load();
-    EXPECT_EQ(settings.FindCommand("Redo"), first);
-    EXPECT_EQ(CUserSettingsDlg::CommandFor(KeyId::ShiftF4), first);
+    EXPECT_EQ(store.FindCommand("Redo"), first);
+    EXPECT_EQ(KeyAssignmentStore::CommandFor(KeyId::ShiftF4), first);
 
     std::map<int32_t, ListState> lists;
     DialogUser user([&](HWND dialog) {
@@ -279,7 +279,7 @@ TEST_F(UserSettingsTest, DuplicateNamesResolveToTheLowerNumberAndAreListedTwice)
     EXPECT_EQ(lists[KeyId::ShiftF4].entries, (std::vector<std::string>{"Other", "Redo", "Redo"}));
     EXPECT_EQ(lists[KeyId::ShiftF4].selection, "Redo");
     EXPECT_EQ(Stored("Shift F4"), (StoredValue{REG_SZ, Terminated("Redo")}));
-    EXPECT_EQ(CUserSettingsDlg::CommandFor(KeyId::ShiftF4), first);
+    EXPECT_EQ(KeyAssignmentStore::CommandFor(KeyId::ShiftF4), first);
 }
 
 // The list's search ignores case; the key must keep the command spelled as it was assigned
@@ -298,7 +298,7 @@ TEST_F(UserSettingsTest, NamesDifferingOnlyInCaseKeepTheAssignedSpelling) {
         Configure();
         EXPECT_EQ(preselected, assigned);
         EXPECT_EQ(Stored("Shift F4"), (StoredValue{REG_SZ, Terminated(assigned)}));
-        EXPECT_EQ(CUserSettingsDlg::CommandFor(KeyId::ShiftF4), numbers.at(assigned));
+        EXPECT_EQ(KeyAssignmentStore::CommandFor(KeyId::ShiftF4), numbers.at(assigned));
     }
 }
 
@@ -310,9 +310,9 @@ TEST_F(UserSettingsTest, InvalidAndUnterminatedNamesAreNeverFoundButStillLogged)
     host.AddRawCommand(std::string(127, 'R')); // fills all 128 bytes, no terminator
     const std::string cut(127, 'R');
     Load();
-    EXPECT_EQ(settings.FindCommand("Save All"), saveAll);
-    EXPECT_EQ(settings.FindCommand("Edit: Cut"), kNoCommand);
-    EXPECT_EQ(settings.FindCommand(cut.c_str()), kNoCommand);
+    EXPECT_EQ(store.FindCommand("Save All"), saveAll);
+    EXPECT_EQ(store.FindCommand("Edit: Cut"), kNoCommand);
+    EXPECT_EQ(store.FindCommand(cut.c_str()), kNoCommand);
 
     StoreName("F1", "Edit: Cut");
     StoreName("F2", cut);
@@ -320,8 +320,8 @@ TEST_F(UserSettingsTest, InvalidAndUnterminatedNamesAreNeverFoundButStillLogged)
     DialogUser user([&](HWND dialog) { lists = ReadLists(dialog); });
     debug.Clear();
     Configure();
-    EXPECT_EQ(CUserSettingsDlg::CommandFor(KeyId::F1), mixer);
-    EXPECT_EQ(CUserSettingsDlg::CommandFor(KeyId::F2), kNoCommand);
+    EXPECT_EQ(KeyAssignmentStore::CommandFor(KeyId::F1), mixer);
+    EXPECT_EQ(KeyAssignmentStore::CommandFor(KeyId::F2), kNoCommand);
     EXPECT_EQ(lists[KeyId::F1].entries,
               (std::vector<std::string>{"Mixer panel toggle", "Save All"}));
     // Every index is logged once per list, the unusable ones too; the unterminated name is
@@ -336,22 +336,22 @@ TEST_F(UserSettingsTest, InvalidAndUnterminatedNamesAreNeverFoundButStillLogged)
 TEST_F(UserSettingsTest, WithoutAnEnumeratorNothingIsFoundAndNoDialogShows) {
     OfferDefaults();
     Load();
-    const int32_t loadedF1 = CUserSettingsDlg::CommandFor(KeyId::F1);
+    const int32_t loadedF1 = KeyAssignmentStore::CommandFor(KeyId::F1);
     ASSERT_NE(loadedF1, kNoCommand);
 
     DialogUser user([](HWND dialog) { PressButton(dialog, IDOK); });
     ConfigureController(nullptr, nullptr, host.CommandCount(), nullptr);
-    CUserSettingsDlg unconfigured;
+    KeyAssignmentStore unconfigured;
     unconfigured.SetHostCommands(host.CommandCount(), nullptr);
-    EXPECT_EQ(unconfigured.DoModal(), 0) << "ends itself before the user sees it";
+    EXPECT_EQ(CUserSettingsDlg(unconfigured).DoModal(), 0) << "ends itself before the user sees it";
     EXPECT_EQ(user.Shown(), 0);
     EXPECT_FALSE(KeyExists());
-    EXPECT_EQ(CUserSettingsDlg::CommandFor(KeyId::F1), loadedF1);
+    EXPECT_EQ(KeyAssignmentStore::CommandFor(KeyId::F1), loadedF1);
 
     EXPECT_EQ(unconfigured.FindCommand("Mixer panel toggle"), kNoCommand);
     unconfigured.Load();
     for (const KeyAssignment& row : theKeyAssignments)
-        EXPECT_EQ(CUserSettingsDlg::CommandFor(row.controlId), kNoCommand) << row.valueName;
+        EXPECT_EQ(KeyAssignmentStore::CommandFor(row.controlId), kNoCommand) << row.valueName;
 }
 
 // ---- The dialog ------------------------------------------------------------------------------
@@ -405,7 +405,7 @@ TEST_F(UserSettingsTest, OkStoresEveryKeysChoiceAsAStringWithItsTerminator) {
         const std::string chosen = row.controlId == KeyId::F1 ? "Edit: Copy" : row.defaultCommand;
         EXPECT_EQ(Stored(row.valueName), (StoredValue{REG_SZ, Terminated(chosen)}))
             << row.valueName;
-        EXPECT_EQ(CUserSettingsDlg::CommandFor(row.controlId), numbers[chosen]) << row.valueName;
+        EXPECT_EQ(KeyAssignmentStore::CommandFor(row.controlId), numbers[chosen]) << row.valueName;
     }
 }
 
@@ -423,8 +423,8 @@ TEST_F(UserSettingsTest, CancelStoresNothingAndKeepsTheLoadedAssignments) {
     EXPECT_EQ(user.Shown(), 1);
     EXPECT_EQ(Stored("F1"), std::nullopt);
     EXPECT_EQ(Stored("F3"), (StoredValue{REG_SZ, Terminated("Save All")}));
-    EXPECT_EQ(CUserSettingsDlg::CommandFor(KeyId::F1), numbers["Mixer panel toggle"]);
-    EXPECT_EQ(CUserSettingsDlg::CommandFor(KeyId::F3), numbers["Save All"]);
+    EXPECT_EQ(KeyAssignmentStore::CommandFor(KeyId::F1), numbers["Mixer panel toggle"]);
+    EXPECT_EQ(KeyAssignmentStore::CommandFor(KeyId::F3), numbers["Save All"]);
 }
 
 // Neither F3's stored command nor its default is offered, so nothing is preselected; F1's
@@ -442,8 +442,8 @@ TEST_F(UserSettingsTest, OkKeepsTheStoredNameOfAListWithoutASelection) {
 
     EXPECT_EQ(Stored("F1"), (StoredValue{REG_SZ, Terminated("Edit: Copy")}));
     EXPECT_EQ(Stored("F3"), (StoredValue{REG_SZ, Terminated("Gone Command")}));
-    EXPECT_EQ(CUserSettingsDlg::CommandFor(KeyId::F1), numbers["Edit: Copy"]);
-    EXPECT_EQ(CUserSettingsDlg::CommandFor(KeyId::F3), kNoCommand);
+    EXPECT_EQ(KeyAssignmentStore::CommandFor(KeyId::F1), numbers["Edit: Copy"]);
+    EXPECT_EQ(KeyAssignmentStore::CommandFor(KeyId::F3), kNoCommand);
     EXPECT_EQ(Stored("F2"), (StoredValue{REG_SZ, Terminated("Multitrack / Edit View toggle")}));
 }
 
@@ -456,10 +456,10 @@ TEST_F(UserSettingsTest, OkWithoutAWritableKeyClosesAndKeepsTheLoadedAssignments
         Pick(dialog, KeyId::F1, "Edit: Copy");
         PressButton(dialog, IDOK);
     });
-    EXPECT_EQ(settings.DoModal(), IDOK);
+    EXPECT_EQ(CUserSettingsDlg(store).DoModal(), IDOK);
     StandinRegistryUseMemory();
 
-    EXPECT_EQ(CUserSettingsDlg::CommandFor(KeyId::F1), numbers["Mixer panel toggle"]);
+    EXPECT_EQ(KeyAssignmentStore::CommandFor(KeyId::F1), numbers["Mixer panel toggle"]);
     EXPECT_NE(debug.Text().find("could not be saved"), std::string::npos);
 }
 

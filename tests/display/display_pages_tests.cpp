@@ -11,9 +11,10 @@
 #include <vector>
 
 #include "controls/midi_map.h"
-#include "display/scratch_line.h"
+#include "display/display_pages.h"
 #include "support/case_name.h"
 #include "support/controller_fixture.h"
+#include "support/part_context.h"
 
 namespace {
 
@@ -22,13 +23,12 @@ constexpr double kTrackLevel = -6.0; // fader position 657, one coarse step belo
 constexpr int32_t kTrackPan = 35;
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-constexpr uint8_t kFaderTouch = 104;
-constexpr uint8_t kFaderChannel = 0;
-constexpr uint8_t kStripChannel = 9;
-constexpr uint8_t kTouch[] = {120, 121, 122};
-constexpr uint8_t kPress[] = {32, 33, 34};
-constexpr uint8_t kTurn[] = {16, 17, 18};
-constexpr int kDisplayColumns = 16;
+constexpr uint8_t kFaderTouch = Note::FaderTouch;
+constexpr uint8_t kTouch[] = {Note::Encoder1Touch, Note::Encoder2Touch, Note::Encoder3Touch};
+constexpr uint8_t kPress[] = {Note::Encoder1Press, Note::Encoder2Press, Note::Encoder3Press};
+constexpr uint8_t kTurn[] = {ControlNumber::Encoder1Turn, ControlNumber::Encoder2Turn,
+                             ControlNumber::Encoder3Turn};
+constexpr uint8_t kFaderBend = Status::PitchBend | Channel::Fader;
 
 // Controller values of a relative encoder.
 constexpr uint8_t Forward(int steps) {
@@ -39,9 +39,31 @@ constexpr uint8_t Back(int steps) {
 }
 
 DWORD PitchBend(int position) {
-    return ShortWord(0xE0, static_cast<uint8_t>((position & 7) << 4),
+    return ShortWord(kFaderBend, static_cast<uint8_t>((position & 7) << 4),
                      static_cast<uint8_t>((position >> 3) & 0x7F));
 }
+
+// The fader and encoders on their own, for what only their dispatch tells: which messages they
+// take, and which sensor holds the touch focus.
+class StandalonePages {
+public:
+    StandalonePages() : pages(context) {}
+
+    bool Dispatch(uint8_t status, uint8_t data1, uint8_t data2) {
+        const uint8_t bytes[] = {status, data1, data2};
+        return pages.Dispatch(bytes, sizeof bytes);
+    }
+    bool Touch(uint8_t sensor, bool on) { return Dispatch(Status::NoteOn, sensor, on ? 127 : 0); }
+    bool Touched(uint8_t sensor) const {
+        const PageState page = pages.Page();
+        if (sensor == kFaderTouch)
+            return page.faderTouched;
+        return page.touched[sensor - kTouch[0]];
+    }
+
+    PartContext context;
+    DisplayPages pages;
+};
 
 class DisplayPagesTest : public ControllerFixture {
 protected:
@@ -52,8 +74,6 @@ protected:
         UpdateController(HostParam::CurrentTrack, kTrack, 0, 0);
         ClearRecords();
     }
-
-    DisplayPages& Pages() { return Controller().pages; }
 
     // faderFunction latched, and picked up as flip by the slow refresh.
     void LatchFlip() {
@@ -71,30 +91,21 @@ protected:
             Click(Note::Mode2);
         if (mode == kEqBandMode)
             Click(Note::Mode2);
-        ASSERT_EQ(Controller().buttons.encoderModes.mode, mode);
     }
-    void MoveFader(int position) { Bend(kFaderChannel, position); }
+    void MoveFader(int position) { Bend(Channel::Fader, position); }
 
     std::vector<DWORD> FaderSends() const {
         std::vector<DWORD> sends;
         for (DWORD word : SentShort()) {
-            if ((word & 0xFF) == 0xE0)
+            if ((word & 0xFF) == kFaderBend)
                 sends.push_back(word);
         }
         return sends;
     }
-    bool Touched(uint8_t sensor) {
-        const MidiNote& note =
-            sensor == kFaderTouch ? Pages().faderTouch : Pages().encoders[sensor - kTouch[0]].touch;
-        return note.value == 127;
-    }
-    std::string ComposedLine1() {
-        char line1[kScratchLineSize];
-        char line2[kScratchLineSize];
-        BlankScratchLine(line1);
-        BlankScratchLine(line2);
-        Pages().Compose(line1, line2);
-        return std::string(line1, kDisplayColumns);
+    // A display line as the next slow refresh leaves it.
+    std::string ShownLine(uint8_t position) {
+        SlowRefresh();
+        return surface->LastLine(position);
     }
 };
 
@@ -104,8 +115,8 @@ TEST_F(DisplayPagesTest, UntouchedFaderMovesAreNotConsumed) {
     MoveFader(769);
     EXPECT_TRUE(HostSets().empty());
     EXPECT_TRUE(FaderSends().empty());
-    const uint8_t move[] = {0xE0, 0x10, 0x60};
-    EXPECT_FALSE(Pages().Dispatch(move, sizeof move));
+    StandalonePages standalone;
+    EXPECT_FALSE(standalone.Dispatch(kFaderBend, 0x10, 0x60));
 }
 
 struct LawCase {
@@ -167,8 +178,7 @@ TEST_F(DisplayPagesTest, TheMotorHoldsStillWhileTouchedAndFor800MsAfterARelease)
     SlowRefresh();
     SlowRefresh(); // 720 ms after the release
     EXPECT_TRUE(FaderSends().empty());
-    EXPECT_EQ(Pages().fader.value, 556); // recorded as sent
-    SlowRefresh();                       // 1080 ms: free again, but -12 dB counts as sent
+    SlowRefresh(); // 1080 ms: free again, but -12 dB counts as sent
     EXPECT_TRUE(FaderSends().empty());
     host.SetDouble(HostParam::Level, kTrack, -3.0);
     SlowRefresh();
@@ -216,32 +226,31 @@ INSTANTIATE_TEST_SUITE_P(Laws, MotorFaderTest, ::testing::ValuesIn(kMotorCases),
 
 TEST_F(DisplayPagesTest, ALevelThatIsNotANumberLeavesTheMotorFaderWhereItIs) {
     SlowRefresh();
-    ASSERT_EQ(Pages().fader.value, 657);
     host.SetDouble(HostParam::Level, kTrack, std::nan(""));
     host.SetDouble(HostParam::Level, kTrack + 1, std::nan(""));
     ClearRecords();
     SlowRefresh();
     UpdateController(HostParam::CurrentTrack, kTrack + 1, 0, 0); // forced
     EXPECT_TRUE(FaderSends().empty());
-    EXPECT_EQ(Pages().fader.value, 657);
 }
 
 // --- Touch focus --------------------------------------------------------------------------
 
-TEST_F(DisplayPagesTest, WhileOneSensorIsTouchedNoOtherTouchIsRecorded) {
+TEST(TouchFocusTest, WhileOneSensorIsTouchedNoOtherTouchIsRecorded) {
+    StandalonePages standalone;
     const uint8_t sensors[] = {kFaderTouch, kTouch[0], kTouch[1], kTouch[2]};
     for (uint8_t first : sensors) {
         for (uint8_t second : sensors) {
             if (first == second)
                 continue;
             SCOPED_TRACE(std::to_string(first) + " then " + std::to_string(second));
-            Press(first);
-            Press(second);
-            EXPECT_TRUE(Touched(first));
-            EXPECT_FALSE(Touched(second));
-            Release(second);
-            Release(first);
-            EXPECT_FALSE(Pages().AnyTouched());
+            standalone.Touch(first, true);
+            standalone.Touch(second, true);
+            EXPECT_TRUE(standalone.Touched(first));
+            EXPECT_FALSE(standalone.Touched(second));
+            standalone.Touch(second, false);
+            standalone.Touch(first, false);
+            EXPECT_FALSE(standalone.pages.AnyTouched());
         }
     }
 }
@@ -250,7 +259,6 @@ TEST_F(DisplayPagesTest, AnIgnoredTouchLeavesTheEncoderUntouchedAfterTheFocusRet
     Press(kTouch[0]);
     Press(kTouch[1]);
     Turn(kTurn[1], Forward(5));
-    EXPECT_EQ(Pages().encoders[1].turn.value, 0); // kept away, not even stored
     Release(kTouch[0]);
     Turn(kTurn[1], Forward(1)); // consumed, but encoder 2 is not touched
     EXPECT_TRUE(HostSets().empty());
@@ -270,14 +278,14 @@ TEST_F(DisplayPagesTest, FaderMovesWhileAnEncoderIsTouchedChangeNothing) {
 }
 
 TEST_F(DisplayPagesTest, UntouchedEncodersConsumeTheirGesturesAndDoNothing) {
+    StandalonePages standalone;
     for (int mode : {kTrackMode, kEqMode, kEqBandMode}) {
         SelectMode(mode);
+        standalone.context.mode = mode;
         for (int encoder = 0; encoder < kEncoderCount; ++encoder) {
             SCOPED_TRACE(std::to_string(mode) + "/" + std::to_string(encoder));
-            const uint8_t press[] = {0x90, kPress[encoder], 127};
-            const uint8_t turn[] = {0xB0, kTurn[encoder], Forward(2)};
-            EXPECT_TRUE(Pages().Dispatch(press, sizeof press));
-            EXPECT_TRUE(Pages().Dispatch(turn, sizeof turn));
+            EXPECT_TRUE(standalone.Dispatch(Status::NoteOn, kPress[encoder], 127));
+            EXPECT_TRUE(standalone.Dispatch(Status::ControlChange, kTurn[encoder], Forward(2)));
             Click(kPress[encoder]);
             Turn(kTurn[encoder], Back(2));
         }
@@ -327,7 +335,7 @@ HostCall Level(int32_t hundredths) {
 }
 // The Low band, which EQ mode edits until another is chosen.
 HostCall Eq(int32_t base, int32_t steps) {
-    return SetCall(base + 2, steps, kTrack);
+    return SetCall(base + EqBand::Low, steps, kTrack);
 }
 
 class EncoderGestureTest : public DisplayPagesTest,
@@ -428,18 +436,20 @@ TEST_F(DisplayPagesTest, EqBandModeWalksTheBandsOnePerMessage) {
     Press(kTouch[0]);
     struct Step {
         uint8_t value;
-        int32_t band;
+        const char* band; // as the band page's second line names it
     };
     // From Low: forward to Mid and High and no further; back to Mid; a step of 0 from Mid
     // goes to Low; back stays on Low; a long turn moves one band only.
-    const Step steps[] = {{Forward(1), 1}, {Forward(1), 0}, {Forward(1), 0}, {Back(1), 1},
-                          {0, 2},          {Back(4), 2},    {Forward(9), 1}};
+    const Step steps[] = {{Forward(1), "Mid"}, {Forward(1), "High"}, {Forward(1), "High"},
+                          {Back(1), "Mid"},    {0, "Low"},           {Back(4), "Low"},
+                          {Forward(9), "Mid"}};
     for (const Step& step : steps) {
         Turn(kTurn[0], step.value);
-        EXPECT_EQ(Pages().eqBand, step.band);
+        EXPECT_EQ(ShownLine(SysEx::kLine2Position),
+                  (step.band + std::string(16, ' ')).substr(0, 16));
     }
     Click(kPress[0]); // a press is a step toward High
-    EXPECT_EQ(Pages().eqBand, 0);
+    EXPECT_EQ(ShownLine(SysEx::kLine2Position).substr(0, 5), "High ");
     Release(kTouch[0]);
     Click(Note::Mode2); // back to EQ mode, which edits the chosen band
     Press(kTouch[0]);
@@ -486,13 +496,13 @@ TEST_F(DisplayPagesTest, ShiftWithEncoder3SwitchesTheFaderOffAndOn) {
     Press(kTouch[2]);
     struct Step {
         uint8_t value;
-        bool off;
+        const char* motor; // as the motor page shows it
     };
     // Any non-zero step toggles, once per message.
-    const Step steps[] = {{Forward(3), true}, {0, true}, {Back(1), false}, {Forward(1), true}};
+    const Step steps[] = {{Forward(3), "Off"}, {0, "Off"}, {Back(1), " On"}, {Forward(1), "Off"}};
     for (const Step& step : steps) {
         Turn(kTurn[2], step.value);
-        EXPECT_EQ(Pages().faderOff, step.off);
+        EXPECT_EQ(ShownLine(SysEx::kLine2Position).substr(12, 3), step.motor);
     }
     Release(kTouch[2]);
     host.SetDouble(HostParam::Level, kTrack, 0.0);
@@ -506,7 +516,7 @@ TEST_F(DisplayPagesTest, ShiftWithEncoder3SwitchesTheFaderOffAndOn) {
     Release(kFaderTouch);
     Press(kTouch[2]);
     Click(kPress[2]); // a press toggles as a turn does
-    EXPECT_FALSE(Pages().faderOff);
+    EXPECT_EQ(ShownLine(SysEx::kLine2Position).substr(12, 3), " On");
 }
 
 // --- Touch reports to the Host ------------------------------------------------------------
@@ -561,8 +571,7 @@ TEST_F(DisplayPagesTest, AReportedTouchEndsOnItsTrackWhenTheConditionsLapsedMean
     Press(kFaderTouch);
     UpdateController(HostParam::CurrentTrack, kTrack + 1, 0, 0);
     Release(Note::FaderFunction); // a fader touch is no encoder touch: flip toggles off
-    SlowRefresh();
-    ASSERT_FALSE(Pages().flip);
+    ASSERT_EQ(ShownLine(SysEx::kLine1Position).substr(0, 5), "Level"); // not the pan
     ClearRecords();
     Release(kFaderTouch);
     EXPECT_EQ(HostSets(), std::vector<HostCall>{SetCall(HostParam::Touch, 0, kTrack)});
@@ -571,15 +580,13 @@ TEST_F(DisplayPagesTest, AReportedTouchEndsOnItsTrackWhenTheConditionsLapsedMean
 TEST_F(DisplayPagesTest, NoEncoderAreaShowsTheLevelUntilOneIsChosen) {
     LatchFlip();
     SelectMode(kEqMode);
-    EXPECT_EQ(ComposedLine1().find("Lvl"), std::string::npos);
+    EXPECT_EQ(ShownLine(SysEx::kLine1Position).find("Lvl"), std::string::npos);
     HoldFlip();
     Click(kTouch[1]);
-    Release(Note::FaderFunction);
-    SlowRefresh();
-    ASSERT_TRUE(Pages().flip); // the encoder touch kept the release from toggling
-    EXPECT_EQ(ComposedLine1().find("Lvl"), 6u);
+    Release(Note::FaderFunction); // the encoder touch keeps the release from toggling
+    EXPECT_EQ(ShownLine(SysEx::kLine1Position).find("Lvl"), 6u);
     Click(kTouch[2]); // without faderFunction held the choice stays
-    EXPECT_EQ(Pages().flipEncoder, 1);
+    EXPECT_EQ(ShownLine(SysEx::kLine1Position).find("Lvl"), 6u);
 }
 
 // --- The input dispatch -------------------------------------------------------------------
@@ -588,18 +595,15 @@ TEST_F(DisplayPagesTest, EveryMessageCountsForTheShiftLatchConsumedOrNot) {
     Press(Note::Shift);
     MoveFader(500); // untouched: nobody consumes it
     Release(Note::Shift);
-    EXPECT_FALSE(Controller().buttons.shift.GetState());
-    // The count stops at its largest value instead of overflowing.
-    constexpr int32_t kMost = std::numeric_limits<int32_t>::max();
-    Controller().messageCount = kMost - 1;
-    MoveFader(500);
-    MoveFader(500);
-    EXPECT_EQ(Controller().messageCount, kMost);
+    ClearRecords();
+    Click(Note::F1); // Shift did not latch: F1 sends its own command
+    ASSERT_FALSE(HostCommands().empty());
+    EXPECT_EQ(HostCommands().front().id, CommandIndex("Mixer panel toggle"));
 }
 
 TEST_F(DisplayPagesTest, TheStripsPitchBendNeverReachesTheFader) {
     Press(kFaderTouch);
-    Bend(kStripChannel, 769);
+    Bend(Channel::Strip, 769);
     EXPECT_TRUE(HostSets().empty());
     EXPECT_TRUE(FaderSends().empty());
 }
@@ -615,8 +619,7 @@ TEST_F(DisplayPagesTest, ModeButton44CyclesWhatTheEncodersChange) {
         Click(Note::Mode2);
         ClearRecords();
         Turn(kTurn[1], Forward(1));
-        EXPECT_EQ(Controller().buttons.encoderModes.mode, mode);
-        EXPECT_EQ(HostSets(), sets);
+        EXPECT_EQ(HostSets(), sets) << mode;
     }
     Click(Note::Mode0);
     ClearRecords();
@@ -624,7 +627,9 @@ TEST_F(DisplayPagesTest, ModeButton44CyclesWhatTheEncodersChange) {
     EXPECT_EQ(HostSets(), std::vector<HostCall>{SetCall(HostParam::MarkerNext, 1)});
 }
 
-TEST_F(DisplayPagesTest, TheBankLeavesSomeNotesToThePagesWhichDropThem) {
+TEST(DispatchTest, TheBankLeavesSomeNotesToThePagesWhichDropThem) {
+    StandalonePages standalone;
+    ButtonBank bank(standalone.context);
     struct Unclaimed {
         uint8_t note;
         uint8_t velocity;
@@ -634,12 +639,11 @@ TEST_F(DisplayPagesTest, TheBankLeavesSomeNotesToThePagesWhichDropThem) {
         {Note::TrackState16, 0}, {Note::Solo, 0},    {Note::TrackState20, 0}};
     for (const Unclaimed& message : messages) {
         SCOPED_TRACE(static_cast<int>(message.note));
-        const uint8_t bytes[] = {0x90, message.note, message.velocity};
-        EXPECT_FALSE(Controller().buttons.Dispatch(bytes, sizeof bytes));
-        EXPECT_FALSE(Pages().Dispatch(bytes, sizeof bytes));
+        const uint8_t bytes[] = {Status::NoteOn, message.note, message.velocity};
+        EXPECT_FALSE(bank.Dispatch(bytes, sizeof bytes));
+        EXPECT_FALSE(standalone.pages.Dispatch(bytes, sizeof bytes));
     }
-    EXPECT_EQ(Controller().buttons.encoderModes.mode, kTrackMode);
-    EXPECT_TRUE(HostSets().empty());
+    EXPECT_EQ(bank.encoderModes.mode, kTrackMode);
 }
 
 } // namespace

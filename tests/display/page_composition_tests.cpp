@@ -1,6 +1,5 @@
-// The display pages: the whole 16-column lines shown in each state, composed through the
-// controller's RefreshDisplay against a recording Host, and Host values far outside their
-// ranges staying inside the scratch lines.
+// The display pages: the whole 16-column lines shown for each page state, composed against a
+// recording Host, and Host values far outside their ranges staying inside the scratch lines.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,21 +7,20 @@
 #include <cstring>
 #include <functional>
 #include <limits>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "controller/korvane.h"
-#include "controls/led.h"
+#include "display/page_composer.h"
 #include "display/scratch_line.h"
-#include "platform/standin/far_side.h"
+#include "display/text_display.h"
+#include "host/host_bridge.h"
 #include "support/case_name.h"
 #include "support/recording_host.h"
 
 namespace {
 
 constexpr int32_t kTrack = 3; // shown as track 4
-constexpr int32_t kLowBand = 2;
+constexpr int32_t kLowBand = EqBand::Low;
 
 const std::string kBlank(16, ' ');
 
@@ -53,44 +51,49 @@ struct Lines {
 class PagesTest : public ::testing::Test {
 public:
     void SetUp() override {
-        StandinUseTestClock(1000);
         table = host.Table();
-        controller = std::make_unique<Korvane>(&table);
+        BindHostCallbacks(&table);
         host.SetName(kTrack, "Bass");
         host.SetInt(HostParam::Pan, kTrack, -37);
         host.SetDouble(HostParam::Level, kTrack, -6.0);
         host.SetDouble(HostParam::EqFrequency + kLowBand, kTrack, 250.0);
         host.SetDouble(HostParam::EqGain + kLowBand, kTrack, -3.0);
         host.SetDouble(HostParam::EqQ + kLowBand, kTrack, 0.7);
-        controller->pages.eqBand = kLowBand;
-        controller->SetCurrentTrack(kTrack);
-    }
-    void TearDown() override {
-        controller.reset();
-        StandinUseRealClock();
+        state.track = kTrack;
+        state.eqBand = kLowBand;
     }
 
-    // Composes the page and returns the lines as the display buffer holds them.
-    Lines Page() {
-        controller->RefreshDisplay();
-        return {std::string(controller->display.line1, 16),
-                std::string(controller->display.line2, 16)};
+    // Composes the page and returns the lines as the display shows them (NULs as blanks).
+    Lines Page() const {
+        char line1[kScratchLineSize];
+        char line2[kScratchLineSize];
+        BlankScratchLine(line1);
+        BlankScratchLine(line2);
+        ComposePage(state, line1, line2);
+        return {Shown(line1), Shown(line2)};
     }
 
-    DisplayPages& pages() { return controller->pages; }
-    void SetMode(int mode) { controller->buttons.encoderModes.mode = mode; }
-    void LatchShift() { controller->buttons.shift.state = true; }
-    void Touch(int encoder) { pages().encoders[encoder].touch.value = kPressed; }
-    void Press(int encoder) { pages().encoders[encoder].press.value = kPressed; }
-    void TouchFader() { pages().faderTouch.value = kPressed; }
-    void Flip(int flipEncoder = 0) {
-        pages().flip = true;
-        pages().flipEncoder = flipEncoder;
+    void SetMode(int mode) { state.mode = mode; }
+    void LatchShift() { state.shiftLatched = true; }
+    void Touch(int encoder) { state.touched[encoder] = true; }
+    void PressEncoder1() { state.encoder1Pressed = true; }
+    void TouchFader() { state.faderTouched = true; }
+    void Flip(int flipEncoder = kEncoder1) {
+        state.flip = true;
+        state.flipEncoder = flipEncoder;
     }
+    void HoldTrackPage() { state.trackPageHeld = true; }
 
     RecordingHost host;
     HostCallbackTable table{};
-    std::unique_ptr<Korvane> controller;
+    PageState state;
+
+private:
+    static std::string Shown(const char* line) {
+        std::string shown(line, kDisplayColumns);
+        std::replace(shown.begin(), shown.end(), '\0', ' ');
+        return shown;
+    }
 };
 
 struct PageCase {
@@ -120,7 +123,7 @@ std::vector<PageCase> IdlePages() {
          [](PagesTest& t) {
              t.SetMode(kEqMode);
              t.LatchShift();
-             t.pages().faderOff = true;
+             t.state.faderOff = true;
          },
          "Bass       Motor", "Trk04       Off "},
         {"EqMode", [](PagesTest& t) { t.SetMode(kEqMode); }, "FreqL GainL  QL ",
@@ -134,26 +137,26 @@ std::vector<PageCase> IdlePages() {
         {"EqModeFlipOnEncoder2",
          [](PagesTest& t) {
              t.SetMode(kEqMode);
-             t.Flip(1);
+             t.Flip(kEncoder2);
          },
          "FreqL Lvl    QL ", "250Hz-6     0.7 "},
         {"EqModeFlipOnEncoder3",
          [](PagesTest& t) {
              t.SetMode(kEqMode);
-             t.Flip(2);
+             t.Flip(kEncoder3);
          },
          "FreqL GainL Lvl ", "250Hz -3.0d-6   "},
         // The leftmost area has no column left of its own: the level text starts at 0.
         {"EqModeFlipOnEncoder1",
          [](PagesTest& t) {
              t.SetMode(kEqMode);
-             t.Flip(0);
+             t.Flip(kEncoder1);
          },
          "Lvl   GainL  QL ", "-6    -3.0dB0.7 "},
         {"EqModeHighBand",
          [](PagesTest& t) {
              t.SetMode(kEqMode);
-             t.pages().eqBand = 0;
+             t.state.eqBand = EqBand::High;
              t.host.SetDouble(HostParam::EqFrequency, kTrack, 12000.0);
              t.host.SetDouble(HostParam::EqGain, kTrack, 12.0);
              t.host.SetDouble(HostParam::EqQ, kTrack, 10.0);
@@ -164,7 +167,7 @@ std::vector<PageCase> IdlePages() {
         {"EqBandModeMidBand",
          [](PagesTest& t) {
              t.SetMode(kEqBandMode);
-             t.pages().eqBand = 1;
+             t.state.eqBand = EqBand::Mid;
          },
          "EQBnd           ", "Mid             "},
         {"LongNameFittedToTenColumns",
@@ -173,13 +176,13 @@ std::vector<PageCase> IdlePages() {
         {"TrackHoldAfterStepInEqMode",
          [](PagesTest& t) {
              t.SetMode(kEqMode);
-             t.controller->StepTrack(1);
+             t.HoldTrackPage();
          },
          "Bass            ", "Track 4         "},
         {"TrackHoldAfterStepInBandMode",
          [](PagesTest& t) {
              t.SetMode(kEqBandMode);
-             t.controller->StepTrack(-1);
+             t.HoldTrackPage();
          },
          "Bass            ", "Track 4         "},
         {"TrackModeFlippedPositiveLevel",
@@ -192,20 +195,20 @@ std::vector<PageCase> IdlePages() {
          "Bass        Pan ", "Trk04 Mark  LFT "},
         {"NoTrackShiftLatched",
          [](PagesTest& t) {
-             t.controller->SetCurrentTrack(kNoTrack);
+             t.state.track = kNoTrack;
              t.LatchShift();
          },
          "NoTrack    Motor", "             On "},
         {"TrackHoldAfterStepWithNoTrack",
          [](PagesTest& t) {
-             t.controller->SetCurrentTrack(kNoTrack);
-             t.controller->StepTrack(1);
+             t.state.track = kNoTrack;
+             t.HoldTrackPage();
          },
          "NoTrack         ", kBlank},
         {"TrackHoldAfterStepKeepsTheFullName",
          [](PagesTest& t) {
              t.host.SetName(kTrack, "Acoustic Guitar");
-             t.controller->StepTrack(1);
+             t.HoldTrackPage();
          },
          "Acoustic Guitar ", "Track 4         "},
     };
@@ -218,7 +221,7 @@ std::vector<PageCase> TouchedPages() {
         {"FaderOff",
          [](PagesTest& t) {
              t.TouchFader();
-             t.pages().faderOff = true;
+             t.state.faderOff = true;
          },
          "Fader Off...    ", kBlank},
         {"FaderFlipped",
@@ -234,100 +237,102 @@ std::vector<PageCase> TouchedPages() {
              t.Flip();
          },
          "Level" + kLevelBarMinus6 + " ", "           -6   "},
-        {"Encoder1", [](PagesTest& t) { t.Touch(0); }, "Bass            ", "Track 4         "},
+        {"Encoder1", [](PagesTest& t) { t.Touch(kEncoder1); }, "Bass            ",
+         "Track 4         "},
         {"Encoder1Pressed",
          [](PagesTest& t) {
-             t.Touch(0);
-             t.Press(0);
+             t.Touch(kEncoder1);
+             t.PressEncoder1();
          },
          "Track Mode      ", "Tracks          "},
         {"Encoder1PressedDuringTrackHoldInEqMode",
          [](PagesTest& t) {
              t.SetMode(kEqMode);
-             t.controller->StepTrack(1);
-             t.Touch(0);
-             t.Press(0);
+             t.HoldTrackPage();
+             t.Touch(kEncoder1);
+             t.PressEncoder1();
          },
          "Track Mode      ", "Master          "},
         {"Encoder1ShiftLatchedInEqMode",
          [](PagesTest& t) {
              t.SetMode(kEqMode);
              t.LatchShift();
-             t.Touch(0);
+             t.Touch(kEncoder1);
          },
          "Bass            ", "Track 4         "},
         {"Encoder1PressedShiftLatchedInEqMode",
          [](PagesTest& t) {
              t.SetMode(kEqMode);
              t.LatchShift();
-             t.Touch(0);
-             t.Press(0);
+             t.Touch(kEncoder1);
+             t.PressEncoder1();
          },
          "Track Mode      ", "Tracks          "},
         // Encoder 1's own area is the leftmost: its level text starts at column 0.
         {"Encoder1InEqModeFlippedOntoIt",
          [](PagesTest& t) {
              t.SetMode(kEqMode);
-             t.Flip(0);
-             t.Touch(0);
+             t.Flip(kEncoder1);
+             t.Touch(kEncoder1);
          },
          "Level" + kLevelBarMinus6 + " ", "-6              "},
         {"Encoder2InEqModeFlippedOntoIt",
          [](PagesTest& t) {
              t.SetMode(kEqMode);
-             t.Flip(1);
-             t.Touch(1);
+             t.Flip(kEncoder2);
+             t.Touch(kEncoder2);
          },
          "Level" + kLevelBarMinus6 + " ", "     -6         "},
         {"Encoder1InEqModeIsPrecise",
          [](PagesTest& t) {
              t.SetMode(kEqMode);
-             t.Touch(0);
+             t.Touch(kEncoder1);
          },
          "FreqL" + kFrequencyBar + " ", "250.00Hz        "},
         {"Encoder1InBandMode",
          [](PagesTest& t) {
              t.SetMode(kEqBandMode);
-             t.Touch(0);
+             t.Touch(kEncoder1);
          },
          "EQBnd           ", "Low             "},
-        {"Encoder2", [](PagesTest& t) { t.Touch(1); }, "  << marker >>  ", "      Mark      "},
+        {"Encoder2", [](PagesTest& t) { t.Touch(kEncoder2); }, "  << marker >>  ",
+         "      Mark      "},
         {"Encoder2ShiftLatched",
          [](PagesTest& t) {
              t.LatchShift();
-             t.Touch(1);
+             t.Touch(kEncoder2);
          },
          kBlank, kBlank},
         {"Encoder2InEqModeIsPrecise",
          [](PagesTest& t) {
              t.SetMode(kEqMode);
              t.host.SetDouble(HostParam::EqGain + kLowBand, kTrack, 12.4);
-             t.Touch(1);
+             t.Touch(kEncoder2);
          },
          "GainL" + Full(9) + Glyph(6) + " ", "      12.4dB    "},
         {"Encoder2InEqMode",
          [](PagesTest& t) {
              t.SetMode(kEqMode);
-             t.Touch(1);
+             t.Touch(kEncoder2);
          },
          "GainL" + kGainBarMinus3 + " ", "      -3.0dB    "},
         {"Encoder2InBandMode",
          [](PagesTest& t) {
              t.SetMode(kEqBandMode);
-             t.Touch(1);
+             t.Touch(kEncoder2);
          },
          kBlank, kBlank},
         {"Encoder3ShiftLatched",
          [](PagesTest& t) {
              t.LatchShift();
-             t.Touch(2);
+             t.Touch(kEncoder3);
          },
          "           Motor", "             On "},
         {"Encoder3ShiftLatchedFaderOff",
          [](PagesTest& t) {
              t.LatchShift();
-             t.pages().faderOff = true;
-             t.Touch(2);
+             t.state.faderOff = true;
+             t.Touch(kEncoder3);
          },
          "           Motor", "            Off "},
         {"FaderPositiveLevel",
@@ -336,30 +341,30 @@ std::vector<PageCase> TouchedPages() {
              t.TouchFader();
          },
          "Level" + Full(7) + Empty(3) + " ", "           +3.0 "},
-        {"Encoder3", [](PagesTest& t) { t.Touch(2); }, " Pan  " + kPanBarMinus37,
+        {"Encoder3", [](PagesTest& t) { t.Touch(kEncoder3); }, " Pan  " + kPanBarMinus37,
          "            L37 "},
         {"Encoder3Flipped",
          [](PagesTest& t) {
              t.Flip();
-             t.Touch(2);
+             t.Touch(kEncoder3);
          },
          "Level" + kLevelBarMinus6 + " ", "           -6   "},
         {"Encoder3InEqMode",
          [](PagesTest& t) {
              t.SetMode(kEqMode);
-             t.Touch(2);
+             t.Touch(kEncoder3);
          },
          " QL  " + kQBar + " ", "            0.7 "},
         {"Encoder3InBandMode",
          [](PagesTest& t) {
              t.SetMode(kEqBandMode);
-             t.Touch(2);
+             t.Touch(kEncoder3);
          },
          kBlank, kBlank},
         // The fader's page wins over a touched encoder's.
         {"FaderBeforeEncoders",
          [](PagesTest& t) {
-             t.Touch(1);
+             t.Touch(kEncoder2);
              t.TouchFader();
          },
          "Level" + kLevelBarMinus6 + " ", "           -6   "},
@@ -370,12 +375,12 @@ INSTANTIATE_TEST_SUITE_P(Idle, PageTableTest, ::testing::ValuesIn(IdlePages()), 
 INSTANTIATE_TEST_SUITE_P(Touched, PageTableTest, ::testing::ValuesIn(TouchedPages()), CaseName());
 
 TEST_F(PagesTest, NoTrackAsksTheHostForNoName) {
-    controller->SetCurrentTrack(kNoTrack);
+    state.track = kNoTrack;
     host.ClearCalls();
     const Lines idle = Page();
     EXPECT_EQ(idle.line1, "NoTrack     Pan ");
     EXPECT_EQ(idle.line2, "      Mark   0  ");
-    Touch(0);
+    Touch(kEncoder1);
     const Lines full = Page();
     EXPECT_EQ(full.line1, "NoTrack         ");
     EXPECT_EQ(full.line2, kBlank);
@@ -387,20 +392,10 @@ TEST_F(PagesTest, NoTrackAsksTheHostForNoName) {
               std::find(calls.begin(), calls.end(), GetCall(HostParam::Pan, kNoTrack)));
 }
 
-TEST_F(PagesTest, TrackHoldEndsAfterEightSlowRefreshes) {
-    SetMode(kEqMode);
-    controller->StepTrack(1);
-    for (int period = 0; period < 7; ++period)
-        controller->ExpireTrackInfo();
-    EXPECT_EQ(Page().line2, "Track 4         ");
-    controller->ExpireTrackInfo();
-    EXPECT_EQ(Page().line1, "FreqL GainL  QL ");
-}
-
 TEST_F(PagesTest, NameOfOnlyHighBytesShowsBlanks) {
     host.SetName(kTrack, "\xC4\xD6\xDC");
     EXPECT_EQ(Page().line1, "            Pan ");
-    Touch(0);
+    Touch(kEncoder1);
     EXPECT_EQ(Page().line1, kBlank);
 }
 
@@ -452,22 +447,22 @@ TEST_P(HostileValueTest, TextsStayInsideTheScratchLines) {
         [] {},
         [this] { Flip(); },
         [this] { SetMode(kEqMode); },
-        [this] { Flip(0); },
-        [this] { Flip(1); },
-        [this] { Flip(2); },
-        [this] { Touch(0); },
-        [this] { Touch(1); },
-        [this] { Touch(2); },
+        [this] { Flip(kEncoder1); },
+        [this] { Flip(kEncoder2); },
+        [this] { Flip(kEncoder3); },
+        [this] { Touch(kEncoder1); },
+        [this] { Touch(kEncoder2); },
+        [this] { Touch(kEncoder3); },
         [this] { TouchFader(); },
-        [this] { pages().flip = false; },
+        [this] { state.flip = false; },
         [this] { SetMode(kTrackMode); },
-        [this] { Touch(2); },
+        [this] { Touch(kEncoder3); },
     };
     // Each state adds to the previous ones, so the pages are visited in many combinations.
     for (size_t step = 0; step < states.size(); ++step) {
         states[step]();
         GuardedLines lines;
-        controller->pages.Compose(lines.line1(), lines.line2());
+        ComposePage(state, lines.line1(), lines.line2());
         EXPECT_TRUE(lines.GuardsIntact()) << "state " << step;
         const Lines shown = Page();
         EXPECT_EQ(shown.line1.size(), 16u);
@@ -483,7 +478,7 @@ TEST_P(HostileValueTest, IdleEqLabelsKeepTheirColumns) {
     EXPECT_NE(shown.line2[6], ' ');
     EXPECT_NE(shown.line2[12], ' ');
     GuardedLines lines;
-    controller->pages.Compose(lines.line1(), lines.line2());
+    ComposePage(state, lines.line1(), lines.line2());
     EXPECT_TRUE(lines.GuardsIntact());
 }
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "host/boundary.h"
+#include "common/firewall.h"
 #include "host/host_interface.h"
 #include "platform/standin/far_side.h"
 #include "support/debug_capture.h"

@@ -1,13 +1,18 @@
 #include "support/controller_fixture.h"
 
 #include <algorithm>
+#include <iterator>
 
+#include "display/text_display.h"
 #include "host/host_interface.h"
 #include "platform/standin/far_side.h"
 
 namespace {
 // Flushes the display needs after its greeting before it shows the composed page.
 constexpr int kGreetingFlushes = 42;
+// A display message: the header, its type, the line's first column, 16 characters, the end.
+constexpr size_t kDisplayPositionAt = sizeof SysEx::kHeader + 1;
+constexpr size_t kDisplayMessageBytes = kDisplayPositionAt + 1 + kDisplayColumns + 1;
 } // namespace
 
 const std::vector<std::string>& StandardCommandNames() {
@@ -109,26 +114,43 @@ int ControllerFixture::PumpMessages() {
 }
 
 void ControllerFixture::ClearRecords() {
-    VirtualSurface::WaitIdle();
+    shownBeforeClear = Picture();
     surface->ClearReceived();
     host.ClearCalls();
     debug.Clear();
 }
 
-void ControllerFixture::ExpectSurfaceInStep() {
-    ButtonBank& bank = Controller().buttons;
-    std::vector<const MidiNote*> leds = {&bank.shift.midi,         &bank.trackState16.midi,
-                                         &bank.solo.midi,          &bank.trackState20.midi,
-                                         &bank.record.midi,        &bank.trackLeft.midi,
-                                         &bank.trackRight.midi,    &bank.playMode.midi,
-                                         &bank.faderFunction.midi, &bank.anySolo.midi};
-    for (const StateButton& key : bank.functionKeys)
-        leds.push_back(&key.midi);
-    for (const StateButton& button : bank.encoderModes.modeButtons)
-        leds.push_back(&button.midi);
-    for (const MidiNote* led : leds)
-        EXPECT_EQ(led->sentValue, led->outValue) << "LED " << int{led->note};
-    EXPECT_EQ(Controller().pages.fader.sentValue, Controller().pages.fader.value);
-    EXPECT_STREQ(Controller().display.sentLine1, Controller().display.line1);
-    EXPECT_STREQ(Controller().display.sentLine2, Controller().display.line2);
+void ControllerFixture::ExpectSurfaceInStep(int32_t currentTrack) {
+    const SurfacePicture before = Picture();
+    UpdateController(HostParam::CurrentTrack, currentTrack + 1, 0, 0);
+    UpdateController(HostParam::CurrentTrack, currentTrack, 0, 0);
+    const SurfacePicture after = Picture();
+    EXPECT_EQ(after.leds, before.leds);
+    EXPECT_EQ(after.fader, before.fader);
+    EXPECT_EQ(after.line1, before.line1);
+    EXPECT_EQ(after.line2, before.line2);
+}
+
+ControllerFixture::SurfacePicture ControllerFixture::Picture() const {
+    VirtualSurface::WaitIdle();
+    SurfacePicture picture = shownBeforeClear;
+    for (const SurfaceMessage& message : surface->Received()) {
+        if (message.isLong) {
+            const std::vector<uint8_t>& bytes = message.bytes;
+            if (bytes.size() == kDisplayMessageBytes)
+                (bytes[kDisplayPositionAt] == SysEx::kLine1Position ? picture.line1
+                                                                    : picture.line2) =
+                    std::string(bytes.begin() + kDisplayPositionAt + 1, bytes.end() - 1);
+            continue;
+        }
+        const uint8_t status = message.word & 0xFF;
+        const uint8_t data1 = (message.word >> 8) & 0xFF;
+        const uint8_t data2 = (message.word >> 16) & 0xFF;
+        if (status == (Status::PitchBend | Channel::Fader))
+            picture.fader = (data1 >> 4) | (data2 << 3);
+        for (size_t led = 0; led < std::size(kLedNotes); ++led)
+            if (status == Status::NoteOn && data1 == kLedNotes[led])
+                picture.leds[led] = data2;
+    }
+    return picture;
 }

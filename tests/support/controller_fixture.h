@@ -6,15 +6,23 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "controller/korvane.h"
+#include "controls/midi_map.h"
 #include "host/host_interface.h"
 #include "support/debug_capture.h"
 #include "support/recording_host.h"
 #include "support/virtual_surface.h"
+
+// Every note with an LED, in the order the close darkens them.
+inline constexpr uint8_t kLedNotes[] = {
+    Note::Shift,   Note::Mode0,        Note::Mode1,      Note::Mode2,       Note::Mode3,
+    Note::Mode4,   Note::Record,       Note::F1,         Note::F2,          Note::F3,
+    Note::F4,      Note::TrackLeft,    Note::TrackRight, Note::PlayMode,    Note::FaderFunction,
+    Note::AnySolo, Note::TrackState16, Note::Solo,       Note::TrackState20};
 
 // The Host's command list: every name the module looks up, some others, an invalid entry.
 const std::vector<std::string>& StandardCommandNames();
@@ -30,7 +38,6 @@ public:
     // Opens the controller (SetUp does unless openOnSetUp is false) and pumps it past the
     // greeting hold, so that a test starts from a steady surface with nothing recorded.
     void Open();
-    Korvane& Controller() { return *theController; }
 
     // The index of a command in the Host's list, -1 when absent.
     int32_t CommandIndex(const std::string& name) const;
@@ -59,11 +66,27 @@ public:
     std::vector<HostCall> HostSets() const { return host.CallsOf(HostCall::Set); }
     std::vector<HostCall> HostCommands() const { return host.CallsOf(HostCall::Command); }
     void ClearRecords();
-    // The surface's LEDs, fader and display agree with what the controller last composed.
-    void ExpectSurfaceInStep();
+    // The surface shows what the controller means it to show: resending every LED and the
+    // fader and composing the display again (the Host steps the current track away and back)
+    // changes nothing on it. `currentTrack` is the track the Host last reported.
+    void ExpectSurfaceInStep(int32_t currentTrack);
+
+    // What the surface shows: each LED's last value (-1 before any), the fader's last position
+    // (-1 before any) and both display lines.
+    struct SurfacePicture {
+        std::vector<int> leds = std::vector<int>(std::size(kLedNotes), -1);
+        int fader = -1;
+        std::string line1;
+        std::string line2;
+    };
+    SurfacePicture Picture() const;
 
     bool openOnSetUp = true;
     RecordingHost host;
     std::unique_ptr<VirtualSurface> surface;
     DebugCapture debug;
+
+private:
+    // What the surface showed when its records were last cleared.
+    SurfacePicture shownBeforeClear;
 };
