@@ -22,50 +22,8 @@
 // thread at that moment is not inside, as it is waiting here).
 #pragma once
 
-#include "platform/platform.h"
+#include "common/critical_section.h"
 
-class ControllerLock {
-public:
-    ControllerLock() { InitializeCriticalSection(&section); }
-    ~ControllerLock() { DeleteCriticalSection(&section); }
-    ControllerLock(const ControllerLock&) = delete;
-    ControllerLock& operator=(const ControllerLock&) = delete;
-
-    void Enter() { EnterCriticalSection(&section); }
-    // Takes the lock only when that needs no wait (or this thread holds it already).
-    bool TryEnter() { return TryEnterCriticalSection(&section) != FALSE; }
-    void Leave() { LeaveCriticalSection(&section); }
-
-private:
-    CRITICAL_SECTION section;
-};
-
-// Holds the lock for the life of the guard.
-class LockGuard {
-public:
-    explicit LockGuard(ControllerLock& held) : lock(held) { lock.Enter(); }
-    ~LockGuard() { lock.Leave(); }
-    LockGuard(const LockGuard&) = delete;
-    LockGuard& operator=(const LockGuard&) = delete;
-
-private:
-    ControllerLock& lock;
-};
-
-// Holds the lock for the life of the guard if it could be taken without waiting.
-class TryLockGuard {
-public:
-    explicit TryLockGuard(ControllerLock& wanted) : lock(wanted), held(wanted.TryEnter()) {}
-    ~TryLockGuard() {
-        if (held)
-            lock.Leave();
-    }
-    TryLockGuard(const TryLockGuard&) = delete;
-    TryLockGuard& operator=(const TryLockGuard&) = delete;
-
-    explicit operator bool() const { return held; }
-
-private:
-    ControllerLock& lock;
-    const bool held;
-};
+using ControllerLock = CriticalSection;
+using LockGuard = SectionGuard;
+using TryLockGuard = TrySectionGuard;

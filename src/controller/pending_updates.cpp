@@ -4,17 +4,6 @@
 
 namespace {
 
-class Guard {
-public:
-    explicit Guard(CRITICAL_SECTION& held) : section(held) { EnterCriticalSection(&section); }
-    ~Guard() { LeaveCriticalSection(&section); }
-    Guard(const Guard&) = delete;
-    Guard& operator=(const Guard&) = delete;
-
-private:
-    CRITICAL_SECTION& section;
-};
-
 // What the module cannot read back from the Host: it only hears of them.
 bool CannotBeReadBack(int32_t code) {
     return code == HostParam::Record || code == HostParam::CurrentTrack;
@@ -22,16 +11,10 @@ bool CannotBeReadBack(int32_t code) {
 
 } // namespace
 
-PendingUpdates::PendingUpdates() : entries{} {
-    InitializeCriticalSection(&lock);
-}
-
-PendingUpdates::~PendingUpdates() {
-    DeleteCriticalSection(&lock);
-}
+PendingUpdates::PendingUpdates() : entries{} {}
 
 void PendingUpdates::Add(const Update& update) {
-    Guard guard(lock);
+    SectionGuard guard(lock);
     if (count == kCapacity)
         KeepOnlyWhatCannotBeReadBack();
     entries[(head + count) % kCapacity] = update;
@@ -39,7 +22,7 @@ void PendingUpdates::Add(const Update& update) {
 }
 
 bool PendingUpdates::Take(Update& update) {
-    Guard guard(lock);
+    SectionGuard guard(lock);
     if (count == 0)
         return false;
     update = entries[head];
@@ -49,14 +32,14 @@ bool PendingUpdates::Take(Update& update) {
 }
 
 bool PendingUpdates::TakeResync() {
-    Guard guard(lock);
+    SectionGuard guard(lock);
     const bool requested = resync;
     resync = false;
     return requested;
 }
 
 void PendingUpdates::Clear() {
-    Guard guard(lock);
+    SectionGuard guard(lock);
     head = 0;
     count = 0;
     resync = false;

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "common/critical_section.h"
 
 class PendingUpdates {
 public:
@@ -19,7 +19,6 @@ public:
     static constexpr size_t kCapacity = 256;
 
     PendingUpdates();
-    ~PendingUpdates();
     PendingUpdates(const PendingUpdates&) = delete;
     PendingUpdates& operator=(const PendingUpdates&) = delete;
 
@@ -34,7 +33,7 @@ public:
 private:
     void KeepOnlyWhatCannotBeReadBack();
 
-    CRITICAL_SECTION lock; // held only while the queue itself changes, never across a Host call
+    CriticalSection lock; // held only while the queue itself changes, never across a Host call
     Update entries[kCapacity];
     size_t head = 0;
     size_t count = 0;

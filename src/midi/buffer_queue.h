@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "platform/platform.h"
+#include "common/critical_section.h"
 
 namespace midi {
 
@@ -16,30 +16,27 @@ namespace midi {
 template <typename Record>
 class BufferQueue {
 public:
-    BufferQueue() { InitializeCriticalSection(&lock); }
-    ~BufferQueue() {
-        ReleaseAll();
-        DeleteCriticalSection(&lock);
-    }
+    BufferQueue() = default;
+    ~BufferQueue() { ReleaseAll(); }
     BufferQueue(const BufferQueue&) = delete;
     BufferQueue& operator=(const BufferQueue&) = delete;
 
     // Makes room for one more Append; raises std::bad_alloc when there is none.
     void Reserve() {
-        Guard guard(lock);
+        SectionGuard guard(lock);
         if (count + reserved + 1 > slots.size())
             Grow(count + reserved + 1);
         ++reserved;
     }
     // Gives back a reservation that will not be used.
     void CancelReservation() {
-        Guard guard(lock);
+        SectionGuard guard(lock);
         if (reserved > 0)
             --reserved;
     }
     // Puts a record at the back, using a reservation.
     void Append(Record* record) {
-        Guard guard(lock);
+        SectionGuard guard(lock);
         slots[(head + count) % slots.size()] = record;
         ++count;
         if (reserved > 0)
@@ -47,22 +44,22 @@ public:
     }
     // Releases the oldest record; false when there is none.
     bool ReleaseFront() {
-        Guard guard(lock);
+        SectionGuard guard(lock);
         return ReleaseFrontLocked();
     }
     void ReleaseAll() {
-        Guard guard(lock);
+        SectionGuard guard(lock);
         while (count > 0)
             ReleaseFrontLocked();
     }
     // Releases records from the front for as long as the platform has finished them.
     void ReleaseDone() {
-        Guard guard(lock);
+        SectionGuard guard(lock);
         while (count > 0 && (slots[head] == nullptr || Record::IsDone(slots[head])))
             ReleaseFrontLocked();
     }
     bool AllDone() {
-        Guard guard(lock);
+        SectionGuard guard(lock);
         for (size_t i = 0; i < count; ++i) {
             const Record* record = slots[(head + i) % slots.size()];
             if (record != nullptr && !Record::IsDone(record))
@@ -74,7 +71,7 @@ public:
     // write its buffer) and empties the queue.
     template <typename Keep>
     void Abandon(Keep keep) {
-        Guard guard(lock);
+        SectionGuard guard(lock);
         for (size_t i = 0; i < count; ++i) {
             Record*& slot = slots[(head + i) % slots.size()];
             if (slot != nullptr)
@@ -85,22 +82,11 @@ public:
         count = 0;
     }
     size_t Size() {
-        Guard guard(lock);
+        SectionGuard guard(lock);
         return count;
     }
 
 private:
-    class Guard {
-    public:
-        explicit Guard(CRITICAL_SECTION& held) : section(held) { EnterCriticalSection(&section); }
-        ~Guard() { LeaveCriticalSection(&section); }
-        Guard(const Guard&) = delete;
-        Guard& operator=(const Guard&) = delete;
-
-    private:
-        CRITICAL_SECTION& section;
-    };
-
     bool ReleaseFrontLocked() {
         if (count == 0)
             return false;
@@ -121,7 +107,7 @@ private:
         head = 0;
     }
 
-    CRITICAL_SECTION lock;
+    CriticalSection lock;
     std::vector<Record*> slots;
     size_t head = 0;
     size_t count = 0;

@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/critical_section.h"
+
 namespace midi {
 
 namespace {
@@ -21,7 +23,7 @@ const std::vector<const void*>* keptPastUnload = nullptr;
 
 class Retirement {
 public:
-    Retirement() { InitializeCriticalSection(&lock); }
+    Retirement() = default;
 
     // The module unloads: no callback can reach code that is gone, so the retired targets go
     // too. Memory the platform may still use is never freed.
@@ -30,28 +32,28 @@ public:
             Free(target);
         if (!kept.empty())
             keptPastUnload = new (std::nothrow) std::vector<const void*>(std::move(kept));
-        DeleteCriticalSection(&lock);
     }
     Retirement(const Retirement&) = delete;
     Retirement& operator=(const Retirement&) = delete;
 
     void Retire(CallbackTarget* target) {
-        EnterCriticalSection(&lock);
-        CallbackTarget* oldest = ring[next];
-        ring[next] = target;
-        next = (next + 1) % kRetiredTargets;
-        LeaveCriticalSection(&lock);
+        CallbackTarget* oldest = nullptr;
+        {
+            SectionGuard guard(lock);
+            oldest = ring[next];
+            ring[next] = target;
+            next = (next + 1) % kRetiredTargets;
+        }
         Free(oldest);
     }
 
     void Keep(const void* memory) {
-        EnterCriticalSection(&lock);
+        SectionGuard guard(lock);
         try {
             kept.push_back(memory);
         } catch (const std::bad_alloc&) {
             // Without room to remember it, the memory is simply never freed.
         }
-        LeaveCriticalSection(&lock);
     }
 
 private:
@@ -62,7 +64,7 @@ private:
         delete target;
     }
 
-    CRITICAL_SECTION lock;
+    CriticalSection lock;
     CallbackTarget* ring[kRetiredTargets] = {};
     size_t next = 0;
     std::vector<const void*> kept;

@@ -21,20 +21,6 @@ void ReportCloseFailure(const char* what) {
     OutputDebugStringA(line);
 }
 
-// Holds a critical section for the life of the guard.
-class SectionGuard {
-public:
-    explicit SectionGuard(CRITICAL_SECTION& held) : section(held) {
-        EnterCriticalSection(&section);
-    }
-    ~SectionGuard() { LeaveCriticalSection(&section); }
-    SectionGuard(const SectionGuard&) = delete;
-    SectionGuard& operator=(const SectionGuard&) = delete;
-
-private:
-    CRITICAL_SECTION& section;
-};
-
 } // namespace
 
 OutBufferRecord* OutBufferRecord::Create(HMIDIOUT port, const BYTE* bytes, DWORD byteCount) {
@@ -77,16 +63,13 @@ CallbackTarget* CMIDIOutDevice::NewCallbackTarget() {
 }
 
 CMIDIOutDevice::CMIDIOutDevice()
-    : portHandle(nullptr), target(NewCallbackTarget()), workerThread(nullptr), state(Closed) {
-    InitializeCriticalSection(&sendLock);
-}
+    : portHandle(nullptr), target(NewCallbackTarget()), workerThread(nullptr), state(Closed) {}
 
 CMIDIOutDevice::~CMIDIOutDevice() {
     ClosePort();
     // No send may ever reach a destroyed device: the next controller binds its own.
     CMIDIOutDevice* self = this;
     theOutputDevice.compare_exchange_strong(self, nullptr);
-    DeleteCriticalSection(&sendLock);
     if (target != nullptr)
         CallbackTarget::Retire(target);
 }

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstddef>
 
+#include "common/critical_section.h"
 #include "midi/buffer_queue.h"
 #include "midi/callback_target.h"
 #include "midi/midi_exceptions.h"
@@ -72,7 +73,7 @@ private:
     HANDLE workerThread;
     OutBufferQueue pendingQueue;
     // Held from the platform's acceptance of a buffer until its record is queued.
-    CRITICAL_SECTION sendLock;
+    CriticalSection sendLock;
     std::atomic<int> state;
 };
 
