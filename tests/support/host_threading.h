@@ -1,6 +1,6 @@
 // How a fake Host runs the calls of its four functions: at once, under a document lock of its
 // own, or on its own thread only while that thread looks at its messages, as real Hosts do.
-// The recording Host of the tests and the fuzzer's hostile Host both use it.
+// Every fake Host has one (support/fake_host.h).
 #pragma once
 
 #include <cstdint>
@@ -45,6 +45,8 @@ public:
     // Runs one call of the Host's functions as the Host's kind runs it.
     template <typename Call>
     int32_t Run(Call&& call) {
+        if (kind == HostKind::Direct)
+            return call();
         if (kind == HostKind::OwnThread && GetCurrentThreadId() != hostThread) {
             const std::function<int32_t()> onHostThread = [this, &call] { return Locked(call); };
             return RunOnHostThread(onHostThread);
