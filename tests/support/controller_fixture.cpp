@@ -82,11 +82,6 @@ int32_t ControllerFixture::CommandIndex(const std::string& name) const {
     return found == names.end() ? -1 : static_cast<int32_t>(found - names.begin());
 }
 
-void ControllerFixture::Bend(uint8_t channel, int position) {
-    surface->Send(static_cast<uint8_t>(0xE0 | channel), static_cast<uint8_t>((position & 7) << 4),
-                  static_cast<uint8_t>((position >> 3) & 0x7F));
-}
-
 void ControllerFixture::Advance(DWORD milliseconds) {
     StandinAdvanceClock(milliseconds);
     PumpMessages();

@@ -58,9 +58,15 @@ public:
     static int32_t SendCommand(int32_t command, int32_t event);
 
 private:
+    template <typename... Args>
+    using Answer = int32_t (HostBehaviour::*)(Args...);
+
     // Runs `call` on the active Host's behaviour as the Host's kind runs it; 0 without a Host.
-    template <typename Call>
-    static int32_t Serve(Call&& call);
+    template <typename... Args>
+    static int32_t Serve(Answer<Args...> call, Args... args);
+    // The kinds other than Direct, whose detour stays out of the way of the direct calls.
+    template <typename... Args>
+    int32_t ServeAsKind(Answer<Args...> call, Args... args);
 
     HostBehaviour& behaviour;
     HostThreading threading;

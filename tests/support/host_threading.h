@@ -45,8 +45,6 @@ public:
     // Runs one call of the Host's functions as the Host's kind runs it.
     template <typename Call>
     int32_t Run(Call&& call) {
-        if (kind == HostKind::Direct)
-            return call();
         if (kind == HostKind::OwnThread && GetCurrentThreadId() != hostThread) {
             const std::function<int32_t()> onHostThread = [this, &call] { return Locked(call); };
             return RunOnHostThread(onHostThread);
