@@ -11,22 +11,9 @@
 
 namespace {
 
-constexpr uint8_t kEncoderTouchNote = 120;
-constexpr uint8_t kEncoderPressNote = 32;
-constexpr uint8_t kFaderTouchNote = 104;
-// Just past the slow refresh's period, and past the blink interval so that blinking LEDs flip.
-constexpr DWORD kPastSlowRefreshMs = 301;
+// Past the blink interval, so that blinking LEDs flip.
 constexpr DWORD kPastBlinkMs = 401;
 constexpr int32_t kSoloedTrack = 5;
-
-bool Odd(uint64_t index) {
-    return (index & 1) != 0;
-}
-
-void Click(BenchSession& session, uint8_t note) {
-    session.Press(note);
-    session.Release(note);
-}
 
 void FastTick(benchmark::State& state) {
     Guarded(state, [&] {
@@ -72,20 +59,20 @@ struct PageCase {
 };
 
 void TouchEncoder(BenchSession& session, int encoder) {
-    session.Press(static_cast<uint8_t>(kEncoderTouchNote + encoder));
+    session.Press(EncoderTouchNote(encoder));
 }
 
 void EqMode(BenchSession& session) {
-    Click(session, Note::Mode2);
+    session.Click(Note::Mode2);
 }
 
 void EqBandMode(BenchSession& session) {
     EqMode(session);
-    Click(session, Note::Mode2);
+    session.Click(Note::Mode2);
 }
 
 void LatchShift(BenchSession& session) {
-    Click(session, Note::Shift);
+    session.Click(Note::Shift);
 }
 
 void Flip(BenchSession& session) {
@@ -99,22 +86,22 @@ const PageCase kPages[] = {
     {"EQ mode, nothing touched", EqMode},
     {"EQ band mode, nothing touched", EqBandMode},
     {"Shift latched, nothing touched", LatchShift},
-    {"fader touched: level", [](BenchSession& session) { session.Press(kFaderTouchNote); }},
+    {"fader touched: level", [](BenchSession& session) { session.Press(Note::FaderTouch); }},
     {"fader touched: pan",
      [](BenchSession& session) {
          Flip(session);
-         session.Press(kFaderTouchNote);
+         session.Press(Note::FaderTouch);
      }},
     {"fader touched: fader off",
      [](BenchSession& session) {
          session.Controller().pages.faderOff = true;
-         session.Press(kFaderTouchNote);
+         session.Press(Note::FaderTouch);
      }},
     {"encoder 1 touched: track", [](BenchSession& session) { TouchEncoder(session, 0); }},
     {"encoder 1 pressed: track mode title",
      [](BenchSession& session) {
          TouchEncoder(session, 0);
-         session.Press(kEncoderPressNote);
+         session.Press(EncoderPressNote(0));
      }},
     {"encoder 2 touched: marker", [](BenchSession& session) { TouchEncoder(session, 1); }},
     {"encoder 3 touched: pan", [](BenchSession& session) { TouchEncoder(session, 2); }},
