@@ -7,6 +7,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "support/fake_host.h"
+
 namespace bench_host {
 
 namespace {
@@ -28,23 +30,8 @@ struct TrackValues {
     char name[kHostNameSize];
 };
 
-TrackValues tracks[kTracks];
-
-// The module calls the Host from one thread at a time (its lock serialises them), but that
-// may be the Host's thread or the MIDI thread: relaxed atomics keep the counts well defined
-// without a locked instruction in the measured path.
-std::atomic<uint64_t> reads{0};
-std::atomic<uint64_t> sets{0};
-std::atomic<uint64_t> commands{0};
-std::atomic<bool> stampSets{false};
-std::atomic<int64_t> lastSetNanos{0};
-
 void Count(std::atomic<uint64_t>& counter) {
     counter.store(counter.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
-}
-
-TrackValues* Track(int32_t track) {
-    return track >= 0 && track < kTracks ? &tracks[track] : nullptr;
 }
 
 int32_t* StateOf(TrackValues& values, int32_t id) {
@@ -82,89 +69,120 @@ void Answer(TrackValues& values, int32_t id, void* result) {
     }
 }
 
-int32_t GetParameter(int32_t id, int32_t track, void* result, int32_t) {
-    Count(reads);
-    TrackValues* values = Track(track);
-    if (values != nullptr && result != nullptr)
-        Answer(*values, id, result);
-    return 1;
-}
-
-int32_t SetParameter(int32_t, int32_t, int32_t, int32_t) {
-    if (stampSets.load(std::memory_order_relaxed)) {
-        const auto now = std::chrono::steady_clock::now().time_since_epoch();
-        lastSetNanos.store(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count(),
-                           std::memory_order_relaxed);
+// Fixed answers and counted calls.
+class FixedHost final : public HostBehaviour {
+public:
+    int32_t DoGetParameter(int32_t id, int32_t track, void* result) override {
+        Count(reads);
+        TrackValues* values = Track(track);
+        if (values != nullptr && result != nullptr)
+            Answer(*values, id, result);
+        return 1;
     }
-    // Released after the stamp, so that a reader who sees the new count sees its time.
-    sets.store(sets.load(std::memory_order_relaxed) + 1, std::memory_order_release);
-    return 1;
+
+    int32_t DoSetParameter(int32_t, int32_t, int32_t) override {
+        if (stampSets.load(std::memory_order_relaxed)) {
+            const auto now = std::chrono::steady_clock::now().time_since_epoch();
+            lastSetNanos.store(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count(),
+                               std::memory_order_relaxed);
+        }
+        // Released after the stamp, so that a reader who sees the new count sees its time.
+        sets.store(sets.load(std::memory_order_relaxed) + 1, std::memory_order_release);
+        return 1;
+    }
+
+    int32_t DoEnumCommand(int32_t index, char* name, int32_t size, int32_t* valid) override {
+        const bool known = index >= 0 && index < CommandCount();
+        if (valid != nullptr)
+            *valid = known ? 1 : 0;
+        if (known && name != nullptr && size > 0)
+            std::snprintf(name, static_cast<size_t>(size), "%s", kCommands[index]);
+        return known ? 1 : 0;
+    }
+
+    int32_t DoSendCommand(int32_t, int32_t) override {
+        Count(commands);
+        return 1;
+    }
+
+    int32_t CommandCount() const override { return static_cast<int32_t>(std::size(kCommands)); }
+
+    TrackValues* Track(int32_t track) {
+        return track >= 0 && track < kTracks ? &tracks[track] : nullptr;
+    }
+
+    TrackValues tracks[kTracks];
+    // The module calls the Host from one thread at a time (its lock serialises them), but that
+    // may be the Host's thread or the MIDI thread: relaxed atomics keep the counts well defined
+    // without a locked instruction in the measured path.
+    std::atomic<uint64_t> reads{0};
+    std::atomic<uint64_t> sets{0};
+    std::atomic<uint64_t> commands{0};
+    std::atomic<bool> stampSets{false};
+    std::atomic<int64_t> lastSetNanos{0};
+};
+
+struct BenchHost {
+    FixedHost answers;
+    FakeHost fake{answers};
+};
+
+BenchHost& Host() {
+    static BenchHost host;
+    return host;
 }
 
-int32_t EnumCommand(int32_t index, char* name, int32_t size, int32_t*, int32_t* valid) {
-    const bool known = index >= 0 && index < static_cast<int32_t>(std::size(kCommands));
-    if (valid != nullptr)
-        *valid = known ? 1 : 0;
-    if (known && name != nullptr && size > 0)
-        std::snprintf(name, static_cast<size_t>(size), "%s", kCommands[index]);
-    return known ? 1 : 0;
-}
-
-int32_t SendCommand(int32_t, int32_t) {
-    Count(commands);
-    return 1;
+FixedHost& Answers() {
+    return Host().answers;
 }
 
 } // namespace
 
 HostCallbackTable Table() {
-    HostCallbackTable table = {};
-    table.SetParameter = &SetParameter;
-    table.GetParameter = &GetParameter;
-    table.EnumCommand = &EnumCommand;
-    table.SendCommand = &SendCommand;
-    table.CommandCount = static_cast<int32_t>(std::size(kCommands));
-    return table;
+    return Host().fake.Table();
 }
 
 void Reset() {
     for (int32_t track = 0; track < kTracks; ++track) {
-        tracks[track] = TrackValues{};
-        std::snprintf(tracks[track].name, sizeof tracks[track].name, "Track %d", track + 1);
+        TrackValues& values = Answers().tracks[track];
+        values = TrackValues{};
+        std::snprintf(values.name, sizeof values.name, "Track %d", track + 1);
     }
 }
 
 void SetLevel(int32_t track, double levelDb) {
-    if (TrackValues* values = Track(track))
+    if (TrackValues* values = Answers().Track(track))
         values->level = levelDb;
 }
 
 void SetPan(int32_t track, int32_t pan) {
-    if (TrackValues* values = Track(track))
+    if (TrackValues* values = Answers().Track(track))
         values->pan = pan;
 }
 
 void SetName(int32_t track, const char* name) {
-    if (TrackValues* values = Track(track))
+    if (TrackValues* values = Answers().Track(track))
         std::snprintf(values->name, sizeof values->name, "%s", name);
 }
 
 void SetSolo(int32_t track, bool soloed) {
-    if (TrackValues* values = Track(track))
+    if (TrackValues* values = Answers().Track(track))
         values->states[1] = soloed ? 1 : 0;
 }
 
 CallCounts Counts() {
-    return {reads.load(std::memory_order_relaxed), sets.load(std::memory_order_acquire),
-            commands.load(std::memory_order_relaxed)};
+    const FixedHost& answers = Answers();
+    return {answers.reads.load(std::memory_order_relaxed),
+            answers.sets.load(std::memory_order_acquire),
+            answers.commands.load(std::memory_order_relaxed)};
 }
 
 void StampSets(bool on) {
-    stampSets.store(on);
+    Answers().stampSets.store(on);
 }
 
 int64_t LastSetNanos() {
-    return lastSetNanos.load(std::memory_order_relaxed);
+    return Answers().lastSetNanos.load(std::memory_order_relaxed);
 }
 
 } // namespace bench_host

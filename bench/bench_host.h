@@ -1,11 +1,11 @@
-// The Host the benchmarks run against: it answers every read from fixed per-track tables and
-// counts every call, and nothing else, so that a measurement is the module's own cost. It
-// never allocates and never blocks.
+// The Host the benchmarks run against, one per process: a behaviour of the fake Host that
+// answers every read from fixed per-track tables and counts every call, and nothing else, so
+// that a measurement is the module's own cost. It never allocates and never blocks.
 #pragma once
 
 #include <cstdint>
 
-#include "host/host_bridge.h"
+#include "host/host_api.h"
 
 namespace bench_host {
 

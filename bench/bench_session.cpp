@@ -5,7 +5,6 @@
 
 #include "bench_host.h"
 #include "host/host_interface.h"
-#include "midi/midi_msg.h"
 #include "platform/standin/far_side.h"
 #include "platform/standin/midi_bus.h"
 
@@ -40,19 +39,6 @@ void PumpMessages() {
 }
 
 } // namespace
-
-DWORD NoteOn(uint8_t note, uint8_t velocity) {
-    return midi::CShortMsg::Pack(0x90, 0, note, velocity);
-}
-
-DWORD ControlChange(uint8_t controller, uint8_t value) {
-    return midi::CShortMsg::Pack(0xB0, 0, controller, value);
-}
-
-DWORD PitchBend(uint8_t channel, int position) {
-    return midi::CShortMsg::Pack(0xE0, channel & 0x0Fu, static_cast<unsigned>(position & 7) << 4,
-                                 static_cast<unsigned>(position >> 3) & 0x7Fu);
-}
 
 BenchSession::BenchSession() {
     StandinBusReset();

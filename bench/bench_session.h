@@ -8,6 +8,7 @@
 
 #include "controller/korvane.h"
 #include "host/host_interface.h"
+#include "support/surface_messages.h"
 
 struct OutputCounts {
     uint64_t messages;
@@ -15,16 +16,11 @@ struct OutputCounts {
     uint64_t bytes;
 };
 
-// MIDI words as the surface sends them.
-DWORD NoteOn(uint8_t note, uint8_t velocity);
-DWORD ControlChange(uint8_t controller, uint8_t value);
-// A 10-bit position on pitch bend, as the fader and the touch strip send it.
-DWORD PitchBend(uint8_t channel, int position);
+// Just past the slow refresh's period: a refresh timer tick after it runs a slow refresh.
+constexpr DWORD kPastSlowRefreshMs = 301;
 
 class BenchSession {
 public:
-    static constexpr uint8_t kPressed = 127;
-
     BenchSession();
     ~BenchSession();
     BenchSession(const BenchSession&) = delete;
@@ -34,8 +30,12 @@ public:
     void Tick() { theController->OnRefreshTimer(); }
     // One message as the input port's callback hands it over, on the calling thread.
     void Receive(DWORD word) { theController->OnShortMsg(word, 0); }
-    void Press(uint8_t note) { Receive(NoteOn(note, kPressed)); }
-    void Release(uint8_t note) { Receive(NoteOn(note, 0)); }
+    void Press(uint8_t note) { Receive(NoteOn(note, kPressedVelocity)); }
+    void Release(uint8_t note) { Receive(NoteOn(note, kReleasedVelocity)); }
+    void Click(uint8_t note) {
+        Press(note);
+        Release(note);
+    }
     // Moves the test clock and runs the refresh timer as the Host's message loop would.
     void Advance(DWORD milliseconds);
     // Enough timer periods for one slow refresh.

@@ -14,9 +14,6 @@ constexpr int kEndToEndMessages = 100000;
 constexpr int64_t kDeliveryTimeoutNs = 5'000'000'000;
 constexpr DWORD kIdleSeconds = 60;
 constexpr DWORD kMillisecondsPerSecond = 1000;
-constexpr uint8_t kFaderTouchNote = 104;
-constexpr uint8_t kFaderChannel = 0;
-constexpr int kFaderPositions = 1024;
 
 // The Host notes the time of each SetParameter while one of these exists.
 struct SetStamping {
@@ -44,7 +41,7 @@ void EndToEnd(benchmark::State& state) {
             const uint64_t allocationsBefore = ProcessAllocations();
             int64_t total = 0;
             for (int message = 0; message < kEndToEndMessages; ++message) {
-                const uint8_t velocity = (message & 1) != 0 ? 0 : BenchSession::kPressed;
+                const uint8_t velocity = (message & 1) != 0 ? kReleasedVelocity : kPressedVelocity;
                 const uint64_t setsBefore = bench_host::Counts().sets;
                 const int64_t injected = NowNanos();
                 session.Inject(NoteOn(Note::Rewind, velocity));
@@ -89,10 +86,10 @@ void FaderSweep(benchmark::State& state) {
         for (auto _ : state) {
             const OutputCounts before = BenchSession::Sent();
             const int64_t started = NowNanos();
-            session.Inject(NoteOn(kFaderTouchNote, BenchSession::kPressed));
-            for (int position = 0; position < kFaderPositions; ++position)
-                session.Inject(PitchBend(kFaderChannel, position));
-            session.Inject(NoteOn(kFaderTouchNote, 0));
+            session.Inject(NoteOn(Note::FaderTouch, kPressedVelocity));
+            for (int position = 0; position < kPositionCount; ++position)
+                session.Inject(FaderWord(position));
+            session.Inject(NoteOn(Note::FaderTouch, kReleasedVelocity));
             BenchSession::WaitIdle();
             state.SetIterationTime(static_cast<double>(NowNanos() - started) * 1e-9);
             const OutputCounts after = BenchSession::Sent();

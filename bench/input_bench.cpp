@@ -9,29 +9,11 @@
 
 namespace {
 
-constexpr uint8_t kEncoderTouchNote = 120;
-constexpr uint8_t kEncoderTurnController = 16;
-constexpr uint8_t kFaderTouchNote = 104;
-constexpr uint8_t kFaderChannel = 0;
-constexpr int kFaderPositions = 1024;
-constexpr uint8_t kStripTouchNote = 116;
-constexpr uint8_t kStripChannel = 9;
 // Two positions between the strip's edges, as raw position bytes.
 constexpr int kStripNear = 40;
 constexpr int kStripFar = 60;
-constexpr uint8_t kTurnForward = 1;
-constexpr uint8_t kTurnBack = 65;
 // A note that no control of the surface uses.
 constexpr uint8_t kUnusedNote = 1;
-
-bool Odd(uint64_t index) {
-    return (index & 1) != 0;
-}
-
-void Click(BenchSession& session, uint8_t note) {
-    session.Press(note);
-    session.Release(note);
-}
 
 // A button press with its Host call; the release before it is not timed.
 void ButtonPress(benchmark::State& state, uint8_t note) {
@@ -55,13 +37,13 @@ constexpr EncoderMode kEncoderModes[] = {{"track mode", 0}, {"EQ mode", 1}, {"EQ
 void EncoderTurn(benchmark::State& state, EncoderMode mode, int encoder) {
     Guarded(state, [&] {
         BenchSession session;
-        Click(session, Note::Mode0);
+        session.Click(Note::Mode0);
         for (int press = 0; press < mode.eqPresses; ++press)
-            Click(session, Note::Mode2);
-        session.Press(static_cast<uint8_t>(kEncoderTouchNote + encoder));
-        const auto controller = static_cast<uint8_t>(kEncoderTurnController + encoder);
+            session.Click(Note::Mode2);
+        session.Press(EncoderTouchNote(encoder));
+        const uint8_t turn = EncoderTurnNumber(encoder);
         MeasureEach(state, NothingToPrepare, [&](uint64_t index) {
-            session.Receive(ControlChange(controller, Odd(index) ? kTurnBack : kTurnForward));
+            session.Receive(ControlChange(turn, Odd(index) ? kTurnBack : kTurnForward));
         });
     });
 }
@@ -72,12 +54,12 @@ void FaderMove(benchmark::State& state, bool panOnFader) {
         BenchSession session;
         if (panOnFader) {
             // Latching faderFunction flips the fader to the pan at the next slow refresh.
-            Click(session, Note::FaderFunction);
+            session.Click(Note::FaderFunction);
             session.SlowRefresh();
         }
-        session.Press(kFaderTouchNote);
+        session.Press(Note::FaderTouch);
         MeasureEach(state, NothingToPrepare, [&](uint64_t index) {
-            session.Receive(PitchBend(kFaderChannel, static_cast<int>(index % kFaderPositions)));
+            session.Receive(FaderWord(static_cast<int>(index % kPositionCount)));
         });
     });
 }
@@ -86,11 +68,11 @@ void FaderMove(benchmark::State& state, bool panOnFader) {
 void StripSlide(benchmark::State& state) {
     Guarded(state, [&] {
         BenchSession session;
-        session.Press(kStripTouchNote);
-        session.Receive(PitchBend(kStripChannel, kStripNear << 3));
+        session.Press(Note::StripTouch);
+        session.Receive(PitchBend(Channel::Strip, kStripNear << 3));
         MeasureEach(state, NothingToPrepare, [&](uint64_t index) {
             const int msb = Odd(index) ? kStripNear : kStripFar;
-            session.Receive(PitchBend(kStripChannel, msb << 3));
+            session.Receive(PitchBend(Channel::Strip, msb << 3));
         });
     });
 }
@@ -115,7 +97,7 @@ void RegisterInputBenchmarks() {
                                  Note::PlayMode)
         ->UseManualTime();
     for (const EncoderMode& mode : kEncoderModes) {
-        for (int encoder = 0; encoder < 3; ++encoder) {
+        for (int encoder = 0; encoder < kEncoderCount; ++encoder) {
             const std::string name =
                 "OnShortMsg/encoder " + std::to_string(encoder + 1) + " turn: " + mode.name;
             benchmark::RegisterBenchmark(name.c_str(), EncoderTurn, mode, encoder)->UseManualTime();

@@ -13,30 +13,22 @@
 
 namespace {
 
-constexpr uint8_t kEncoder3Touch = 122;
-constexpr uint8_t kEncoder3Turn = 18;
-constexpr uint8_t kFaderTouch = 104;
-constexpr uint8_t kFaderChannel = 0;
-constexpr int kFaderPositions = 1024;
-constexpr uint8_t kTurnForward = 1;
-constexpr uint8_t kTurnBack = 65;
-// Just past the slow refresh's period.
-constexpr DWORD kPastSlowRefreshMs = 301;
+// Encoder 3 turns the pan in track mode.
+constexpr int kEncoder3 = 2;
 
 void Run(BenchSession& session, const char* operation, long count) {
     if (std::strcmp(operation, "button-click") == 0) {
-        for (long i = 0; i < count; ++i) {
-            session.Press(Note::Play);
-            session.Release(Note::Play);
-        }
+        for (long i = 0; i < count; ++i)
+            session.Click(Note::Play);
     } else if (std::strcmp(operation, "encoder-turn") == 0) {
-        session.Press(kEncoder3Touch);
+        session.Press(EncoderTouchNote(kEncoder3));
         for (long i = 0; i < count; ++i)
-            session.Receive(ControlChange(kEncoder3Turn, i % 2 ? kTurnBack : kTurnForward));
+            session.Receive(
+                ControlChange(EncoderTurnNumber(kEncoder3), i % 2 ? kTurnBack : kTurnForward));
     } else if (std::strcmp(operation, "fader-move") == 0) {
-        session.Press(kFaderTouch);
+        session.Press(Note::FaderTouch);
         for (long i = 0; i < count; ++i)
-            session.Receive(PitchBend(kFaderChannel, static_cast<int>(i % kFaderPositions)));
+            session.Receive(FaderWord(static_cast<int>(i % kPositionCount)));
     } else if (std::strcmp(operation, "slow-refresh") == 0) {
         for (long i = 0; i < count; ++i) {
             StandinAdvanceClock(kPastSlowRefreshMs);

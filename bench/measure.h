@@ -94,3 +94,8 @@ void MeasureEach(benchmark::State& state, Prepare&& prepare, Operation&& operati
 }
 
 inline void NothingToPrepare(uint64_t) {}
+
+// Every other iteration, for operations that alternate (a turn forward and back).
+inline bool Odd(uint64_t index) {
+    return (index & 1) != 0;
+}

@@ -15,18 +15,13 @@
 
 namespace {
 
-// Just past the slow refresh's period, and past the blink interval so that blinking LEDs flip.
-constexpr DWORD kPastSlowRefreshMs = 301;
+// Past the blink interval, so that blinking LEDs flip.
 constexpr DWORD kPastBlinkMs = 401;
 constexpr int32_t kSoloedTrack = 5;
 // The track the benchmark Host makes current.
 constexpr int32_t kCurrentTrack = 0;
 // Flushes of a new display that show the greeting and hold it.
 constexpr int kGreetingFlushes = 41;
-
-bool Odd(uint64_t index) {
-    return (index & 1) != 0;
-}
 
 void FastTick(benchmark::State& state) {
     Guarded(state, [&] {

@@ -93,13 +93,6 @@ constexpr int32_t kTracks[] = {0,
                                std::numeric_limits<int32_t>::max(),
                                std::numeric_limits<int32_t>::min()};
 
-// The parameter ids whose answer is a 32-bit integer; every other answer is a double (the
-// name, id 46, is a text).
-bool IsIntParameter(int32_t id) {
-    return id == HostParam::TrackState16 || id == HostParam::Solo ||
-           id == HostParam::TrackState20 || id == HostParam::Pan;
-}
-
 // What the module may tell the Host: a known parameter, a value within the 16-bit slot.
 void CheckSet(int32_t id, int32_t value) {
     if (id < 0 || id > HostParam::Name)
@@ -122,13 +115,7 @@ FuzzHost& FuzzHost::Instance() {
 
 HostCallbackTable FuzzHost::Table() {
     listedCount = std::max(listedCount, commandCount);
-    HostCallbackTable table = {};
-    table.SetParameter = &FuzzHost::SetParameter;
-    table.GetParameter = &FuzzHost::GetParameter;
-    table.EnumCommand = &FuzzHost::EnumCommand;
-    table.SendCommand = &FuzzHost::SendCommand;
-    table.CommandCount = commandCount;
-    return table;
+    return fake.Table();
 }
 
 void FuzzHost::Reset() {
@@ -144,11 +131,11 @@ void FuzzHost::Reset() {
     commandCount = static_cast<int32_t>(commands.size());
     listedCount = 0;
     reentrant = false;
-    threading.BecomeKind(HostKind::Direct);
+    fake.BecomeKind(HostKind::Direct);
 }
 
 void FuzzHost::Notify(int32_t code, int32_t first, int32_t second, int32_t third) {
-    threading.RunNotifying([=] { UpdateController(code, first, second, third); });
+    fake.RunNotifying([=] { UpdateController(code, first, second, third); });
 }
 
 int32_t FuzzHost::PickInt(FuzzInput& input) {
@@ -182,69 +169,66 @@ void FuzzHost::SetCommand(size_t index, const std::array<char, kCommandNameSize>
         commands.push_back({name, valid});
 }
 
-int32_t FuzzHost::SetParameter(int32_t id, int32_t value, int32_t track, int32_t) {
+int32_t FuzzHost::DoSetParameter(int32_t id, int32_t value, int32_t track) {
     CheckSet(id, value);
-    FuzzHost& host = Instance();
-    return host.threading.Run([&host, id, value, track] {
-        // One notification per call: a Host that reports its own report would never end.
-        thread_local int depth = 0;
-        if (host.reentrant && depth == 0) {
-            ++depth;
-            UpdateController(id, track, value, 0);
-            --depth;
-        }
-        return 1;
-    });
+    // One notification per call: a Host that reports its own report would never end.
+    thread_local int depth = 0;
+    if (reentrant && depth == 0) {
+        ++depth;
+        UpdateController(id, track, value, 0);
+        --depth;
+    }
+    return 1;
 }
 
-int32_t FuzzHost::GetParameter(int32_t id, int32_t track, void* result, int32_t) {
+int32_t FuzzHost::DoGetParameter(int32_t id, int32_t track, void* result) {
     if (result == nullptr)
         FuzzFinding("GetParameter without a result buffer", id);
-    FuzzHost& host = Instance();
-    return host.threading.Run([&host, id, track, result] {
-        if (id == HostParam::Name) {
-            const auto found = host.names.find(track);
-            if (found == host.names.end())
-                static_cast<char*>(result)[0] = '\0';
-            else
-                std::memcpy(result, found->second.data(), found->second.size());
-        } else if (IsIntParameter(id)) {
-            const auto found = host.ints.find({id, track});
-            const int32_t value = found == host.ints.end() ? 0 : found->second;
-            std::memcpy(result, &value, sizeof value);
-        } else {
-            const auto found = host.doubles.find({id, track});
-            const double value = found == host.doubles.end() ? 0.0 : found->second;
-            std::memcpy(result, &value, sizeof value);
-        }
-        return 1;
-    });
+    switch (AnswerFormOf(id)) {
+    case AnswerForm::Name: {
+        const auto found = names.find(track);
+        if (found == names.end())
+            static_cast<char*>(result)[0] = '\0';
+        else
+            std::memcpy(result, found->second.data(), found->second.size());
+        break;
+    }
+    case AnswerForm::Int: {
+        const auto found = ints.find({id, track});
+        const int32_t value = found == ints.end() ? 0 : found->second;
+        std::memcpy(result, &value, sizeof value);
+        break;
+    }
+    case AnswerForm::Double: {
+        const auto found = doubles.find({id, track});
+        const double value = found == doubles.end() ? 0.0 : found->second;
+        std::memcpy(result, &value, sizeof value);
+        break;
+    }
+    }
+    return 1;
 }
 
-int32_t FuzzHost::EnumCommand(int32_t index, char* name, int32_t size, int32_t*, int32_t* valid) {
-    FuzzHost& host = Instance();
-    return host.threading.Run([&host, index, name, size, valid] {
-        if (index < 0 || static_cast<size_t>(index) >= host.commands.size()) {
-            // An index past the list: the Host still says it is valid and writes nothing.
-            if (valid != nullptr)
-                *valid = 1;
-            return 0;
-        }
-        const Command& command = host.commands[static_cast<size_t>(index)];
+int32_t FuzzHost::DoEnumCommand(int32_t index, char* name, int32_t size, int32_t* valid) {
+    if (index < 0 || static_cast<size_t>(index) >= commands.size()) {
+        // An index past the list: the Host still says it is valid and writes nothing.
         if (valid != nullptr)
-            *valid = command.valid;
-        if (name != nullptr && size > 0) // the whole buffer, terminated or not
-            std::memcpy(name, command.name.data(),
-                        std::min(static_cast<size_t>(size), command.name.size()));
-        return 1;
-    });
+            *valid = 1;
+        return 0;
+    }
+    const Command& command = commands[static_cast<size_t>(index)];
+    if (valid != nullptr)
+        *valid = command.valid;
+    if (name != nullptr && size > 0) // the whole buffer, terminated or not
+        std::memcpy(name, command.name.data(),
+                    std::min(static_cast<size_t>(size), command.name.size()));
+    return 1;
 }
 
-int32_t FuzzHost::SendCommand(int32_t command, int32_t event) {
-    FuzzHost& host = Instance();
-    if (command < 0 || command >= host.listedCount)
+int32_t FuzzHost::DoSendCommand(int32_t command, int32_t event) {
+    if (command < 0 || command >= listedCount)
         FuzzFinding("SendCommand with a command number the Host never listed", command);
     if (event != kCommandKeyDown && event != kCommandKeyUp)
         FuzzFinding("SendCommand with an unknown event", event);
-    return host.threading.Run([] { return 1; });
+    return 1;
 }

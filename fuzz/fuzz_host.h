@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "fuzz_input.h"
-#include "host/host_bridge.h"
-#include "support/host_threading.h"
+#include "host/host_api.h"
+#include "support/fake_host.h"
 
-class FuzzHost {
+class FuzzHost : private HostBehaviour {
 public:
     static constexpr size_t kCommandNameSize = 128;
     static constexpr size_t kMaxCommands = 48;
@@ -47,8 +47,8 @@ public:
     // thread it was called, as a Host that reports a change at once does.
     void SetReentrant(bool on) { reentrant = on; }
     // How the Host runs its calls (see HostKind); the calling thread is the Host's own.
-    void BecomeKind(HostKind kind) { threading.BecomeKind(kind); }
-    HostKind Kind() const { return threading.Kind(); }
+    void BecomeKind(HostKind kind) { fake.BecomeKind(kind); }
+    HostKind Kind() const { return fake.Kind(); }
     // The Host tells the module of a change, as its kind does.
     void Notify(int32_t code, int32_t first, int32_t second, int32_t third);
 
@@ -58,11 +58,14 @@ private:
         int32_t valid;
     };
 
-    static int32_t SetParameter(int32_t id, int32_t value, int32_t track, int32_t reserved);
-    static int32_t GetParameter(int32_t id, int32_t track, void* result, int32_t reserved);
-    static int32_t EnumCommand(int32_t index, char* name, int32_t size, int32_t* unused,
-                               int32_t* valid);
-    static int32_t SendCommand(int32_t command, int32_t event);
+    FuzzHost() = default;
+
+    // What the module asks is checked; what it is told is what the fuzzer stored.
+    int32_t DoSetParameter(int32_t id, int32_t value, int32_t track) override;
+    int32_t DoGetParameter(int32_t id, int32_t track, void* result) override;
+    int32_t DoEnumCommand(int32_t index, char* name, int32_t size, int32_t* valid) override;
+    int32_t DoSendCommand(int32_t command, int32_t event) override;
+    int32_t CommandCount() const override { return commandCount; }
 
     std::map<std::pair<int32_t, int32_t>, int32_t> ints;
     std::map<std::pair<int32_t, int32_t>, double> doubles;
@@ -71,7 +74,8 @@ private:
     int32_t commandCount = 0;
     int32_t listedCount = 0; // the largest count handed to the module since the reset
     bool reentrant = false;
-    HostThreading threading;
+    // Last: the Host answers only once everything above exists.
+    FakeHost fake{*this};
 };
 
 // Ends the run with a message: a finding that is not a sanitizer's.

@@ -24,6 +24,7 @@
 #include <iterator>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "controller/korvane.h"
 #include "controls/key_assignments.h"
@@ -36,6 +37,7 @@
 #include "platform/standin/dialog_user.h"
 #include "platform/standin/far_side.h"
 #include "platform/standin/midi_bus.h"
+#include "support/surface_messages.h"
 
 namespace {
 
@@ -43,10 +45,6 @@ constexpr size_t kMaxOperations = 4000;
 constexpr DWORD kBusIdleWaitMs = 5000;
 // How often a wait for the bus delivers the calls the MIDI thread sends to this thread.
 constexpr DWORD kBusPumpStepMs = 1;
-constexpr size_t kDisplayLineBytes = 24;
-constexpr size_t kDisplayTextAt = 7;
-constexpr BYTE kDisplayHeader[] = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x00};
-constexpr BYTE kInitMessage[] = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x01, 0x00, 0xF7};
 // Display refreshes that show the greeting and hold it; the next one shows the pages.
 constexpr int kGreetingRefreshes = 41;
 constexpr size_t kMaxStoredBytes = 300;
@@ -86,18 +84,21 @@ void CheckShort(DWORD word) {
 }
 
 void CheckLong(const BYTE* bytes, DWORD length) {
-    if (length == sizeof kInitMessage && std::memcmp(bytes, kInitMessage, length) == 0)
+    static const std::vector<uint8_t> init = InitMessage();
+    if (length == init.size() && std::memcmp(bytes, init.data(), length) == 0)
         return;
     if (length != kDisplayLineBytes)
         FuzzFinding("a display message that is not 24 bytes", length);
-    if (std::memcmp(bytes, kDisplayHeader, sizeof kDisplayHeader) != 0)
-        FuzzFinding("a display message with a foreign header", bytes[5]);
-    if (bytes[sizeof kDisplayHeader] != 0x00 && bytes[sizeof kDisplayHeader] != 0x10)
-        FuzzFinding("a display message for no line", bytes[sizeof kDisplayHeader]);
+    if (std::memcmp(bytes, SysEx::kHeader, sizeof SysEx::kHeader) != 0 ||
+        bytes[sizeof SysEx::kHeader] != SysEx::kDisplayText)
+        FuzzFinding("a display message with a foreign header", bytes[sizeof SysEx::kHeader]);
+    const uint8_t position = bytes[kDisplayPositionAt];
+    if (position != SysEx::kLine1Position && position != SysEx::kLine2Position)
+        FuzzFinding("a display message for no line", position);
     for (size_t at = kDisplayTextAt; at + 1 < kDisplayLineBytes; ++at)
         if (bytes[at] >= 0x80)
             FuzzFinding("a display character outside 7 bits", bytes[at]);
-    if (bytes[kDisplayLineBytes - 1] != 0xF7)
+    if (bytes[kDisplayLineBytes - 1] != SysEx::kEnd)
         FuzzFinding("a display message without its end", bytes[kDisplayLineBytes - 1]);
 }
 
@@ -270,14 +271,25 @@ private:
     }
 
     // A message of a kind the surface sends: note-on, controller or pitch bend, on a channel
-    // the surface uses or any other.
+    // the surface uses or any other, or a kind it never sends.
     DWORD ControlMessage() {
-        static constexpr BYTE kStatuses[] = {0x90, 0x90, 0xB0, 0xE0, 0xE9, 0x99, 0x80, 0xD0};
+        static constexpr BYTE kOtherChannel = 9;
+        static constexpr BYTE kNoteOff = 0x80;
+        static constexpr BYTE kChannelPressure = 0xD0;
+        static constexpr BYTE kStatuses[] = {Status::NoteOn,
+                                             Status::NoteOn,
+                                             Status::ControlChange,
+                                             Status::PitchBend | Channel::Fader,
+                                             Status::PitchBend | Channel::Strip,
+                                             Status::NoteOn | kOtherChannel,
+                                             kNoteOff,
+                                             kChannelPressure};
         const BYTE status = input.Pick(kStatuses);
         const BYTE data1 = input.Byte() & 0x7F;
         const uint8_t velocity = input.Byte();
-        const BYTE data2 = velocity >= 0x80 ? (velocity & 1 ? 127 : 0) : velocity;
-        return static_cast<DWORD>(status | data1 << 8 | data2 << 16);
+        const BYTE data2 =
+            velocity >= 0x80 ? (velocity & 1 ? kPressedVelocity : kReleasedVelocity) : velocity;
+        return ShortWord(status, data1, data2);
     }
 
     void AddPorts() {

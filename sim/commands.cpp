@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -7,6 +8,7 @@
 
 #include "platform/standin/far_side.h"
 #include "settings_dialog.h"
+#include "text_layout.h"
 
 namespace sim {
 
@@ -18,6 +20,10 @@ constexpr int kStripMiddle = 512;
 // A second-touch slide of 64 positions is 4 strip steps: one zoom command.
 constexpr int kZoomTravel = 64;
 constexpr size_t kEventsInFailure = 12;
+// The help: what a command does starts in this column; lines wrap at the other.
+constexpr int kAboutColumn = 38;
+constexpr int kHelpColumns = 120;
+constexpr char kContinued[] = "    ";
 
 CommandResult Done(std::string message = "") {
     return {CommandResult::Done, std::move(message)};
@@ -191,12 +197,6 @@ bool EventMatches(const HostModel& host, const HostEvent& event,
     return pattern[4] == (event.second == kCommandKeyDown ? "down" : "up");
 }
 
-CommandResult HostStateUsage() {
-    return Invalid("usage: expect host track|transport|tracks|metronome|punch|markers VALUE"
-                   " | zoom h|v N | cursor|scroll S | level|pan|name|touch T VALUE"
-                   " | state T 16|17|20 on|off | eq T high|mid|low gain|freq|q V");
-}
-
 struct ScriptedDialog {
     std::vector<std::pair<std::string, std::string>> choices; // label, command name
     bool cancel = false;
@@ -221,6 +221,43 @@ void ActScriptedDialog(HWND dialog, void* context) {
             plan.errors.push_back("the list \"" + label + "\" offers no \"" + command + "\"");
     }
     StandinDialogPress(dialog, plan.cancel ? IDCANCEL : IDOK);
+}
+
+// Whether `word` is one of `names`, written "a|b|c".
+bool IsOneOf(const std::string& word, const std::string& names) {
+    size_t start = 0;
+    for (size_t end = names.find('|');; end = names.find('|', start)) {
+        if (names.substr(start, end - start) == word)
+            return true;
+        if (end == std::string::npos)
+            return false;
+        start = end + 1;
+    }
+}
+
+// The names of every row of a command table, "a|b|c".
+template <typename Rows>
+std::string NamesOf(const Rows& rows) {
+    std::string names;
+    for (const auto& row : rows)
+        names += (names.empty() ? "" : "|") + std::string(row.names);
+    return names;
+}
+
+std::string WithUsage(const std::string& named, const char* usage) {
+    return *usage == '\0' ? named : named + " " + usage;
+}
+
+// What a CONTROL of the commands can be: the surface's buttons and touch sensors by name.
+std::string ControlNames() {
+    std::string buttons, sensors;
+    for (const Control& control : Controls()) {
+        if (control.kind == ControlKind::Button)
+            buttons += std::string(" ") + control.name;
+        else if (control.kind == ControlKind::Sensor)
+            sensors += std::string(" ") + control.name;
+    }
+    return "CONTROL: a button:" + buttons + "; or a touch sensor:" + sensors;
 }
 
 } // namespace
@@ -271,54 +308,100 @@ bool SplitWords(const std::string& line, std::vector<std::string>& words, std::s
     return true;
 }
 
-const CommandInterpreter::Verb CommandInterpreter::kVerbs[] = {
-    {"press", &CommandInterpreter::Press},
-    {"release", &CommandInterpreter::Release},
-    {"touch", &CommandInterpreter::Press},
-    {"untouch", &CommandInterpreter::Release},
-    {"click", &CommandInterpreter::Click},
-    {"toggle", &CommandInterpreter::Toggle},
-    {"move", &CommandInterpreter::Move},
-    {"nudge", &CommandInterpreter::Nudge},
-    {"turn", &CommandInterpreter::Turn},
-    {"spin", &CommandInterpreter::Spin},
-    {"push", &CommandInterpreter::Push},
-    {"slide", &CommandInterpreter::Slide},
-    {"tap", &CommandInterpreter::Tap},
-    {"rest", &CommandInterpreter::Rest},
-    {"zoom", &CommandInterpreter::Zoom},
-    {"wait", &CommandInterpreter::Wait},
-    {"host", &CommandInterpreter::HostChange},
-    {"expect", &CommandInterpreter::Expect},
-    {"configure", &CommandInterpreter::Configure},
-    {"registry", &CommandInterpreter::Registry},
-    {"reopen", &CommandInterpreter::Reopen},
-    {"echo", &CommandInterpreter::Echo},
-};
+// The commands in the order the help lists them.
+const std::vector<CommandInterpreter::Verb>& CommandInterpreter::Verbs() {
+    using C = CommandInterpreter;
+    static const std::vector<Verb> verbs = {
+        {"press", "CONTROL", "press a button or touch a sensor, and hold it", true, &C::Press,
+         nullptr},
+        {"release", "CONTROL", "let go of it", true, &C::Press, nullptr},
+        {"touch", "CONTROL", "as press", true, &C::Press, nullptr},
+        {"untouch", "CONTROL", "as release", true, &C::Press, nullptr},
+        {"click", "CONTROL", "press and release", true, &C::Click, nullptr},
+        {"toggle", "CONTROL", "press, or release what is held", true, &C::Toggle, nullptr},
+        {"move", "fader|strip POSITION", "0..1023, the user's hand (touch first)", true, &C::Move,
+         nullptr},
+        {"nudge", "fader +-N", "touch, move by N, release", true, &C::Nudge, nullptr},
+        {"turn", "enc1|enc2|enc3 +-N", "raw turn of -63..64 (does nothing untouched)", true,
+         &C::Turn, nullptr},
+        {"spin", "enc1|enc2|enc3 +-N [fine]", "touch, turn (pushed for fine), release", true,
+         &C::Turn, nullptr},
+        {"push", "enc1|enc2|enc3", "touch, push, release", true, &C::Push, nullptr},
+        {"slide", "strip +-N", "a finger along the strip", true, &C::Slide, nullptr},
+        {"tap", "strip left|right|middle", "a tap on the strip", true, &C::Tap, nullptr},
+        {"rest", "strip left|right", "a finger resting at an edge (untouch strip lifts it)", true,
+         &C::Rest, nullptr},
+        {"zoom", "in|out", "second-touch slide on the strip", true, &C::Zoom, nullptr},
+        {"wait", "400ms|2s", "time passes, the Host's loop running", false, &C::Wait, nullptr},
+        {"host",
+         "level T DB | pan T P | name T \"x\" | state T 16|17|20 on|off | track T|none"
+         " | record on|off | eq T high|mid|low gain|freq|q V",
+         "a change on the Host's side, which it tells the plug-in", false, &C::HostChange, nullptr},
+        {"expect", "", "", false, nullptr, &Expectations()},
+        {"configure", "\"LABEL\" \"COMMAND\" ... [ok|cancel]",
+         "the settings dialog: choices, then OK (or Cancel)", false, &C::Configure, nullptr},
+        {"registry", "clear", "the stored settings removed", false, &C::Registry, nullptr},
+        {"reopen", "", "the plug-in closed and opened again", false, &C::Reopen, nullptr},
+        {"echo", "TEXT", "the text shown in the trace", false, &C::Echo, nullptr},
+    };
+    return verbs;
+}
+
+const std::vector<CommandInterpreter::Verb>& CommandInterpreter::Expectations() {
+    using C = CommandInterpreter;
+    static const std::vector<Verb> kinds = {
+        {"line1|line2", "\"text\"", "what the display shows (trailing blanks may be left out)",
+         true, &C::ExpectLine, nullptr},
+        {"led", "NAME on|off|blinking", "the LED of a control that has one", true, &C::ExpectLed,
+         nullptr},
+        {"fader", "POSITION", "where the fader stands", true, &C::ExpectFader, nullptr},
+        {"host-call", "set ID VALUE TRACK | command \"NAME\"|N down|up | notify CODE A B",
+         "a Host call since the last match (* matches anything)", false, &C::ExpectHostCall,
+         nullptr},
+        {"no-host-call", "", "no call of the Host's since the last match", false,
+         &C::ExpectNoHostCall, nullptr},
+        {"host",
+         "track|transport|tracks|metronome|punch|markers VALUE | zoom h|v N | cursor|scroll S"
+         " | level|pan|name|touch T VALUE | state T 16|17|20 on|off"
+         " | eq T high|mid|low gain|freq|q V",
+         "the Host's project", false, &C::ExpectHostState, nullptr},
+        {"setting", "\"VALUE NAME\" \"COMMAND\"", "what the registry holds for a key", false,
+         &C::ExpectSetting, nullptr},
+    };
+    return kinds;
+}
 
 const std::vector<std::string>& CommandInterpreter::Summary() {
-    static const std::vector<std::string> summary = {
-        "press|release|click|toggle BUTTON    shift mode1-5 state16 solo state20 f1-f4 trk< trk>",
-        "                                     rewind ffwd stop play record playmode faderfn",
-        "                                     footswitch push1-3 (encoder push switches)",
-        "touch|untouch|toggle SENSOR          fader enc1 enc2 enc3 strip strip2",
-        "move fader|strip POSITION            0..1023, the user's hand (touch first)",
-        "nudge fader +-N                      touch, move by N, release",
-        "turn encK +-N                        raw turn (does nothing untouched)",
-        "spin encK +-N [fine]                 touch, turn (pushed for fine), release",
-        "push encK                            touch, push, release",
-        "slide strip +-N | tap strip left|right|middle | rest strip left|right",
-        "zoom in|out                          second-touch slide on the strip",
-        "wait 400ms | wait 2s",
-        "host level T DB | pan T P | name T \"x\" | state T 16|17|20 on|off",
-        "host track T|none | record on|off | eq T high|mid|low gain|freq|q V",
-        "expect line1|line2 \"text\" | led NAME on|off|blinking | fader POSITION",
-        "expect host-call set ID VALUE TRACK | command \"NAME\"|N down|up | notify CODE A B",
-        "expect no-host-call | expect setting \"VALUE NAME\" \"COMMAND\"",
-        "expect host track|transport|level|pan|name|state|touch|eq|zoom|cursor|scroll ...",
-        "configure \"LABEL\" \"COMMAND\" ... [cancel] | registry clear | reopen | echo TEXT",
-    };
+    static const std::vector<std::string> summary = [] {
+        std::vector<std::string> lines;
+        Describe(Verbs(), "", lines);
+        for (const std::string& line : Wrap(ControlNames(), kHelpColumns))
+            lines.push_back(line);
+        return lines;
+    }();
     return summary;
+}
+
+// Each verb on a line of its own with what it does beside it; a long one has what it does on
+// the line after it.
+void CommandInterpreter::Describe(const std::vector<Verb>& verbs, const std::string& prefix,
+                                  std::vector<std::string>& lines) {
+    for (const Verb& verb : verbs) {
+        const std::string named = prefix + verb.names;
+        if (verb.kinds != nullptr) {
+            Describe(*verb.kinds, named + " ", lines);
+            continue;
+        }
+        const std::string words = WithUsage(named, verb.usage);
+        if (Columns(words) < kAboutColumn) {
+            lines.push_back(Pad(words, kAboutColumn) + verb.about);
+            continue;
+        }
+        const std::vector<std::string> wrapped = Wrap(words, kHelpColumns);
+        for (size_t line = 0; line < wrapped.size(); ++line)
+            lines.push_back((line == 0 ? "" : kContinued) + wrapped[line]);
+        lines.push_back(Pad("", kAboutColumn) + verb.about);
+    }
 }
 
 CommandInterpreter::CommandInterpreter(Session& running) : session(running) {}
@@ -330,17 +413,29 @@ CommandResult CommandInterpreter::Run(const std::string& line) {
         return Invalid(error);
     if (words.empty() || words[0][0] == '#')
         return Done();
-    for (const Verb& verb : kVerbs)
-        if (words[0] == verb.name)
-            return (this->*verb.handler)(words);
-    return Invalid("unknown command \"" + words[0] + "\"");
+    return Dispatch(Verbs(), 0, "", words);
 }
 
-VirtualKorvane* CommandInterpreter::SurfaceOr(CommandResult& result) {
-    VirtualKorvane* surface = session.Surface();
-    if (surface == nullptr)
-        result = Invalid("the simulator runs without the surface");
-    return surface;
+CommandResult CommandInterpreter::Dispatch(const std::vector<Verb>& verbs, size_t at,
+                                           const std::string& prefix, const Words& words) {
+    const std::string word = at < words.size() ? words[at] : "";
+    const auto verb = std::find_if(verbs.begin(), verbs.end(), [&word](const Verb& candidate) {
+        return IsOneOf(word, candidate.names);
+    });
+    if (verb == verbs.end())
+        return Invalid(at == 0 ? "unknown command \"" + word + "\""
+                               : "usage: " + prefix + NamesOf(verbs) + " ...");
+    const std::string named = prefix + verb->names;
+    if (verb->kinds != nullptr)
+        return Dispatch(*verb->kinds, at + 1, named + " ", words);
+    if (verb->needsSurface && session.Surface() == nullptr)
+        return Invalid("the simulator runs without the surface");
+    usage = "usage: " + WithUsage(named, verb->usage);
+    return (this->*verb->handler)(words);
+}
+
+CommandResult CommandInterpreter::Misused() const {
+    return Invalid(usage);
 }
 
 void CommandInterpreter::SetPressed(const Control& control, bool pressed) {
@@ -359,22 +454,14 @@ void CommandInterpreter::WithTouch(const Control& sensor, Gesture gesture) {
         SetPressed(sensor, false);
 }
 
-// ---- Gestures
-// ------------------------------------------------------------------------------------
+// ---- Gestures -------------------------------------------------------------------------------
 
 CommandResult CommandInterpreter::Press(const Words& words) {
-    CommandResult result;
-    if (SurfaceOr(result) == nullptr)
-        return result;
     const Control* control = words.size() == 2 ? FindControl(words[1]) : nullptr;
     if (control == nullptr || control->kind == ControlKind::Led)
-        return Invalid("usage: " + words[0] + " CONTROL (a button or a touch sensor)");
+        return Misused();
     SetPressed(*control, words[0] == "press" || words[0] == "touch");
-    return result;
-}
-
-CommandResult CommandInterpreter::Release(const Words& words) {
-    return Press(words);
+    return Done();
 }
 
 CommandResult CommandInterpreter::Click(const Words& words) {
@@ -385,169 +472,131 @@ CommandResult CommandInterpreter::Click(const Words& words) {
 }
 
 CommandResult CommandInterpreter::Toggle(const Words& words) {
-    CommandResult result;
-    VirtualKorvane* surface = SurfaceOr(result);
     const Control* control = words.size() == 2 ? FindControl(words[1]) : nullptr;
-    if (surface == nullptr)
-        return result;
     if (control == nullptr || control->kind == ControlKind::Led)
-        return Invalid("usage: toggle CONTROL");
-    SetPressed(*control, !surface->IsHeld(*control));
-    return result;
+        return Misused();
+    SetPressed(*control, !Surface().IsHeld(*control));
+    return Done();
 }
 
 CommandResult CommandInterpreter::Move(const Words& words) {
-    CommandResult result;
-    VirtualKorvane* surface = SurfaceOr(result);
     int position = 0;
-    if (surface == nullptr)
-        return result;
     if (words.size() != 3 || !ParseInt(words[2], position) || position < 0 ||
         position > kMaxPosition || (words[1] != "fader" && words[1] != "strip"))
-        return Invalid("usage: move fader|strip POSITION (0..1023)");
+        return Misused();
     if (words[1] == "fader")
-        surface->MoveFader(position);
+        Surface().MoveFader(position);
     else
-        surface->MoveStrip(position);
+        Surface().MoveStrip(position);
     session.Settle();
-    return result;
+    return Done();
 }
 
 CommandResult CommandInterpreter::Nudge(const Words& words) {
-    CommandResult result;
-    VirtualKorvane* surface = SurfaceOr(result);
     int amount = 0;
-    if (surface == nullptr)
-        return result;
     if (words.size() != 3 || words[1] != "fader" || !ParseInt(words[2], amount))
-        return Invalid("usage: nudge fader +-N");
-    WithTouch(*FindControl("fader"),
-              [&] { surface->MoveFader(surface->FaderPosition() + amount); });
-    return result;
+        return Misused();
+    VirtualKorvane& surface = Surface();
+    WithTouch(*FindControl("fader"), [&] { surface.MoveFader(surface.FaderPosition() + amount); });
+    return Done();
 }
 
+// turn: the raw message; spin: touched around it, and pushed for a fine step.
 CommandResult CommandInterpreter::Turn(const Words& words) {
-    CommandResult result;
-    VirtualKorvane* surface = SurfaceOr(result);
     int step = 0;
-    if (surface == nullptr)
-        return result;
     const int encoder = words.size() >= 3 ? EncoderIndex(words[1]) : -1;
-    if (encoder < 0 || !ParseInt(words[2], step) || step < -63 || step > 64 || words.size() > 4 ||
-        (words.size() == 4 && words[3] != "fine") || (words[0] == "turn" && words.size() == 4))
-        return Invalid("usage: " + words[0] + " enc1|enc2|enc3 +-N (-63..64)" +
-                       (words[0] == "spin" ? " [fine]" : ""));
-    if (words[0] == "turn") {
-        surface->Turn(encoder, step);
+    const bool spin = words[0] == "spin";
+    const bool fine = spin && words.size() == 4 && words[3] == "fine";
+    if (encoder < 0 || !ParseInt(words[2], step) || step < -63 || step > 64 ||
+        words.size() != (fine ? 4u : 3u))
+        return Misused();
+    if (!spin) {
+        Surface().Turn(encoder, step);
         session.Settle();
-        return result;
+        return Done();
     }
-    const bool fine = words.size() == 4;
     WithTouch(*FindControl(words[1]), [&] {
         if (fine)
             SetPressed(PushOf(encoder), true);
-        surface->Turn(encoder, step);
+        Surface().Turn(encoder, step);
         session.Settle();
         if (fine)
             SetPressed(PushOf(encoder), false);
     });
-    return result;
-}
-
-CommandResult CommandInterpreter::Spin(const Words& words) {
-    return Turn(words);
+    return Done();
 }
 
 CommandResult CommandInterpreter::Push(const Words& words) {
-    CommandResult result;
-    if (SurfaceOr(result) == nullptr)
-        return result;
     const int encoder = words.size() == 2 ? EncoderIndex(words[1]) : -1;
     if (encoder < 0)
-        return Invalid("usage: push enc1|enc2|enc3");
+        return Misused();
     WithTouch(*FindControl(words[1]), [&] {
         SetPressed(PushOf(encoder), true);
         SetPressed(PushOf(encoder), false);
     });
-    return result;
+    return Done();
 }
 
 CommandResult CommandInterpreter::Slide(const Words& words) {
-    CommandResult result;
-    VirtualKorvane* surface = SurfaceOr(result);
     int travel = 0;
-    if (surface == nullptr)
-        return result;
     if (words.size() != 3 || words[1] != "strip" || !ParseInt(words[2], travel))
-        return Invalid("usage: slide strip +-N");
+        return Misused();
+    VirtualKorvane& surface = Surface();
     const Control& strip = *FindControl("strip");
-    const bool wasHeld = surface->IsHeld(strip);
-    const int start = surface->StripPosition();
+    const bool wasHeld = surface.IsHeld(strip);
+    const int start = surface.StripPosition();
     if (!wasHeld) {
         SetPressed(strip, true);
-        surface->MoveStrip(start); // the first position only sets the starting point
+        surface.MoveStrip(start); // the first position only sets the starting point
     }
-    surface->MoveStrip(start + travel);
+    surface.MoveStrip(start + travel);
     session.Settle();
     if (!wasHeld)
         SetPressed(strip, false);
-    return result;
+    return Done();
 }
 
 CommandResult CommandInterpreter::Tap(const Words& words) {
-    CommandResult result;
-    VirtualKorvane* surface = SurfaceOr(result);
-    if (surface == nullptr)
-        return result;
     const std::string where = words.size() == 3 && words[1] == "strip" ? words[2] : "";
     if (where != "left" && where != "right" && where != "middle")
-        return Invalid("usage: tap strip left|right|middle");
+        return Misused();
     const Control& strip = *FindControl("strip");
     SetPressed(strip, true);
-    surface->MoveStrip(where == "left" ? 0 : where == "right" ? kMaxPosition : kStripMiddle);
+    Surface().MoveStrip(where == "left" ? 0 : where == "right" ? kMaxPosition : kStripMiddle);
     session.Settle();
     SetPressed(strip, false);
-    return result;
+    return Done();
 }
 
 CommandResult CommandInterpreter::Rest(const Words& words) {
-    CommandResult result;
-    VirtualKorvane* surface = SurfaceOr(result);
-    if (surface == nullptr)
-        return result;
     const std::string where = words.size() == 3 && words[1] == "strip" ? words[2] : "";
     if (where != "left" && where != "right")
-        return Invalid("usage: rest strip left|right (release with: untouch strip)");
+        return Misused();
     const Control& strip = *FindControl("strip");
-    if (!surface->IsHeld(strip))
+    if (!Surface().IsHeld(strip))
         SetPressed(strip, true);
-    surface->MoveStrip(kStripMiddle);
-    surface->MoveStrip(where == "left" ? 0 : kMaxPosition);
+    Surface().MoveStrip(kStripMiddle);
+    Surface().MoveStrip(where == "left" ? 0 : kMaxPosition);
     session.Settle();
-    return result;
+    return Done();
 }
 
 CommandResult CommandInterpreter::Zoom(const Words& words) {
-    CommandResult result;
-    VirtualKorvane* surface = SurfaceOr(result);
-    if (surface == nullptr)
-        return result;
     if (words.size() != 2 || (words[1] != "in" && words[1] != "out"))
-        return Invalid("usage: zoom in|out");
+        return Misused();
     const Control& second = *FindControl("strip2");
-    const int start = kStripMiddle;
     SetPressed(second, true);
-    surface->MoveStrip(start);
-    surface->MoveStrip(start + (words[1] == "in" ? kZoomTravel : -kZoomTravel));
+    Surface().MoveStrip(kStripMiddle);
+    Surface().MoveStrip(kStripMiddle + (words[1] == "in" ? kZoomTravel : -kZoomTravel));
     session.Settle();
     SetPressed(second, false);
-    return result;
+    return Done();
 }
 
 CommandResult CommandInterpreter::Wait(const Words& words) {
     uint32_t milliseconds = 0;
     if (words.size() != 2 || !ParseDuration(words[1], milliseconds))
-        return Invalid("usage: wait 400ms | wait 2s");
+        return Misused();
     session.Wait(milliseconds);
     return Done();
 }
@@ -579,8 +628,7 @@ CommandResult CommandInterpreter::HostChange(const Words& words) {
              EqBase(words[4]) >= 0 && ParseDouble(words[5], value))
         host.SetEq(track, band, EqBase(words[4]), value);
     else
-        return Invalid("usage: host level T DB | pan T P | name T \"x\" | state T 16|17|20 on|off"
-                       " | track T|none | record on|off | eq T high|mid|low gain|freq|q V");
+        return Misused();
     session.Settle();
     return Done();
 }
@@ -588,82 +636,50 @@ CommandResult CommandInterpreter::HostChange(const Words& words) {
 // ---- Expectations
 // --------------------------------------------------------------------------------
 
-CommandResult CommandInterpreter::Expect(const Words& words) {
-    const std::string what = words.size() > 1 ? words[1] : "";
-    if (what == "line1" || what == "line2")
-        return ExpectLine(words);
-    if (what == "led")
-        return ExpectLed(words);
-    if (what == "fader")
-        return ExpectFader(words);
-    if (what == "host-call")
-        return ExpectHostCall(words);
-    if (what == "no-host-call")
-        return ExpectNoHostCall(words);
-    if (what == "host")
-        return ExpectHostState(words);
-    if (what == "setting")
-        return ExpectSetting(words);
-    return Invalid("usage: expect line1|line2|led|fader|host-call|no-host-call|host|setting ...");
-}
-
 CommandResult CommandInterpreter::ExpectLine(const Words& words) {
-    CommandResult result;
-    VirtualKorvane* surface = SurfaceOr(result);
-    if (surface == nullptr)
-        return result;
     std::string expected, error;
     if (words.size() != 3)
-        return Invalid("usage: expect line1|line2 \"text\" (trailing blanks may be left out)");
+        return Misused();
     if (!ParseDisplayText(words[2], expected, error))
         return Invalid(error);
     if (expected.size() > static_cast<size_t>(kLineLength))
         return Invalid("a display line has 16 characters");
     expected.resize(kLineLength, ' ');
-    const std::string shown = surface->Line(words[1] == "line1" ? 0 : 1);
+    const std::string shown = Surface().Line(words[1] == "line1" ? 0 : 1);
     if (shown != expected)
         return Failed(words[1] + " shows " + Quote(shown) + ", expected " + Quote(expected));
-    return result;
+    return Done();
 }
 
 CommandResult CommandInterpreter::ExpectLed(const Words& words) {
-    CommandResult result;
-    VirtualKorvane* surface = SurfaceOr(result);
-    if (surface == nullptr)
-        return result;
     const Control* control = words.size() == 4 ? FindControl(words[2]) : nullptr;
     const std::string state = words.size() == 4 ? words[3] : "";
     if (control == nullptr || !control->hasLed ||
         (state != "on" && state != "off" && state != "blinking"))
-        return Invalid("usage: expect led NAME on|off|blinking (a control with an LED)");
-    const LedView led = surface->Led(control->note, GetTickCount());
+        return Misused();
+    const LedView led = Surface().Led(control->note, GetTickCount());
     const std::string actual = led.blinking ? "blinking" : led.lit ? "on" : "off";
     if (actual != state)
         return Failed(std::string("the ") + control->label + " LED is " + actual + ", expected " +
                       state);
-    return result;
+    return Done();
 }
 
 CommandResult CommandInterpreter::ExpectFader(const Words& words) {
-    CommandResult result;
-    VirtualKorvane* surface = SurfaceOr(result);
     int position = 0;
-    if (surface == nullptr)
-        return result;
     if (words.size() != 3 || !ParseInt(words[2], position))
-        return Invalid("usage: expect fader POSITION");
-    const int actual = surface->FaderPosition();
+        return Misused();
+    const int actual = Surface().FaderPosition();
     if (actual != position)
         return Failed("the fader stands at " + std::to_string(actual) + ", expected " +
                       std::to_string(position));
-    return result;
+    return Done();
 }
 
 CommandResult CommandInterpreter::ExpectHostCall(const Words& words) {
     if (words.size() < 3 || (words[2] != "set" && words[2] != "command" && words[2] != "notify") ||
         words.size() > 6)
-        return Invalid("usage: expect host-call set ID VALUE TRACK | command \"NAME\"|N down|up"
-                       " | notify CODE A B (* matches anything)");
+        return Misused();
     HostModel& host = session.Host();
     size_t position = hostCallCursor;
     const size_t first = position;
@@ -686,7 +702,7 @@ CommandResult CommandInterpreter::ExpectHostCall(const Words& words) {
 
 CommandResult CommandInterpreter::ExpectNoHostCall(const Words& words) {
     if (words.size() != 2)
-        return Invalid("usage: expect no-host-call");
+        return Misused();
     HostModel& host = session.Host();
     std::string calls;
     for (const HostEvent& event : host.EventsFrom(hostCallCursor))
@@ -715,7 +731,7 @@ CommandResult CommandInterpreter::ExpectHostState(const Words& words) {
     } else if ((what == "cursor" || what == "scroll") && words.size() == 4) {
         double value = 0.0;
         if (!ParseDouble(expected, value))
-            return Invalid("usage: expect host " + what + " SECONDS");
+            return Misused();
         const double current = what == "cursor" ? project.cursor : project.scroll;
         if (!Near(current, value))
             return Failed("the Host's " + what + " is at " + std::to_string(current) +
@@ -741,7 +757,7 @@ CommandResult CommandInterpreter::ExpectTrackValue(const Words& words,
     const std::string what = words.size() > 2 ? words[2] : "";
     int track = 0;
     if (words.size() < 5 || !ParseInt(words[3], track))
-        return HostStateUsage();
+        return Misused();
     if (track < 0 || static_cast<size_t>(track) >= project.tracks.size())
         return Invalid("the project has no track " + words[3]);
     const Track& subject = project.tracks[static_cast<size_t>(track)];
@@ -773,14 +789,14 @@ CommandResult CommandInterpreter::ExpectTrackValue(const Words& words,
             return Failed(prefix + words[4] + " " + words[5] + " " + std::to_string(actual) +
                           ", expected " + words[6]);
     } else {
-        return HostStateUsage();
+        return Misused();
     }
     return Done();
 }
 
 CommandResult CommandInterpreter::ExpectSetting(const Words& words) {
     if (words.size() != 4)
-        return Invalid("usage: expect setting \"VALUE NAME\" \"COMMAND\"");
+        return Misused();
     HKEY key = nullptr;
     std::string stored = "(nothing stored)";
     if (RegOpenKeyA(HKEY_CURRENT_USER, kSettingsKey, &key) == ERROR_SUCCESS) {
@@ -809,7 +825,7 @@ CommandResult CommandInterpreter::Configure(const Words& words) {
         --count;
     }
     if (count % 2 != 1)
-        return Invalid("usage: configure \"LABEL\" \"COMMAND\" ... [ok|cancel]");
+        return Misused();
     for (size_t i = 1; i + 1 < count; i += 2)
         plan.choices.emplace_back(words[i], words[i + 1]);
     if (!session.Configure(&ActScriptedDialog, &plan))
@@ -827,14 +843,14 @@ CommandResult CommandInterpreter::Configure(const Words& words) {
 
 CommandResult CommandInterpreter::Registry(const Words& words) {
     if (words.size() != 2 || words[1] != "clear")
-        return Invalid("usage: registry clear");
+        return Misused();
     StandinRegistryClear();
     return Done();
 }
 
 CommandResult CommandInterpreter::Reopen(const Words& words) {
     if (words.size() != 1)
-        return Invalid("usage: reopen");
+        return Misused();
     session.Close();
     std::string error;
     if (!session.Open(error))

@@ -35,25 +35,41 @@ public:
     // Runs one line; blank lines and lines starting with # do nothing.
     CommandResult Run(const std::string& line);
 
-    // One line per command, for the help screen.
+    // The help: each command with its words and what it does, made from the command table.
     static const std::vector<std::string>& Summary();
 
 private:
     using Words = std::vector<std::string>;
+    using Handler = CommandResult (CommandInterpreter::*)(const Words&);
+
+    // A command, or one kind of a command that has kinds (expect line1, expect led, ...): the
+    // names that call it ("line1|line2" for either), the words that follow them, what it does,
+    // whether it acts on the surface, and either its handler or its kinds.
     struct Verb {
-        const char* name;
-        CommandResult (CommandInterpreter::*handler)(const Words&);
+        const char* names;
+        const char* usage;
+        const char* about;
+        bool needsSurface;
+        Handler handler;
+        const std::vector<Verb>* kinds;
     };
-    static const Verb kVerbs[];
+    static const std::vector<Verb>& Verbs();
+    static const std::vector<Verb>& Expectations();
+    static void Describe(const std::vector<Verb>& verbs, const std::string& prefix,
+                         std::vector<std::string>& lines);
+
+    // Runs the verb among `verbs` that the word at `at` names. `prefix` is the words before it.
+    CommandResult Dispatch(const std::vector<Verb>& verbs, size_t at, const std::string& prefix,
+                           const Words& words);
+    // The answer to words that do not fit the running verb: its usage.
+    CommandResult Misused() const;
 
     CommandResult Press(const Words& words);
-    CommandResult Release(const Words& words);
     CommandResult Click(const Words& words);
     CommandResult Toggle(const Words& words);
     CommandResult Move(const Words& words);
     CommandResult Nudge(const Words& words);
     CommandResult Turn(const Words& words);
-    CommandResult Spin(const Words& words);
     CommandResult Push(const Words& words);
     CommandResult Slide(const Words& words);
     CommandResult Tap(const Words& words);
@@ -61,7 +77,6 @@ private:
     CommandResult Zoom(const Words& words);
     CommandResult Wait(const Words& words);
     CommandResult HostChange(const Words& words);
-    CommandResult Expect(const Words& words);
     CommandResult Configure(const Words& words);
     CommandResult Registry(const Words& words);
     CommandResult Reopen(const Words& words);
@@ -76,8 +91,8 @@ private:
     CommandResult ExpectTrackValue(const Words& words, const HostModel::Snapshot& project);
     CommandResult ExpectSetting(const Words& words);
 
-    // The surface, or null with `result` set to say there is none.
-    VirtualKorvane* SurfaceOr(CommandResult& result);
+    // The surface of the running verb, which needs one.
+    VirtualKorvane& Surface() { return *session.Surface(); }
     void SetPressed(const Control& control, bool pressed);
     // Runs `gesture` with the sensor touched, touching and releasing it around the gesture
     // unless the user already holds it.
@@ -85,6 +100,7 @@ private:
     void WithTouch(const Control& sensor, Gesture gesture);
 
     Session& session;
+    std::string usage;         // of the running verb, for Misused
     size_t hostCallCursor = 0; // host-call expectations look at the events from here on
 };
 

@@ -10,9 +10,6 @@ namespace sim {
 
 namespace {
 
-// The one Host whose functions the callback table names (the table holds plain pointers).
-HostModel* activeHost = nullptr;
-
 constexpr int kMaxTracks = 16;
 constexpr double kProjectSeconds = 240.0;
 constexpr double kWindSpeed = 8.0;        // seconds of project per second held
@@ -169,72 +166,46 @@ HostModel::HostModel() : commands(std::begin(kCommands), std::end(kCommands)) {
         tracks.back().state20 = seed.state20;
     }
     markers = {4.0, 16.0, 32.5, 60.0, 95.25};
-    activeHost = this;
-}
-
-HostModel::~HostModel() {
-    if (activeHost == this)
-        activeHost = nullptr;
-}
-
-HostCallbackTable HostModel::Table() const {
-    HostCallbackTable table{};
-    table.SetParameter = &HostModel::SetParameterEntry;
-    table.GetParameter = &HostModel::GetParameterEntry;
-    table.EnumCommand = &HostModel::EnumCommandEntry;
-    table.reserved = nullptr;
-    table.SendCommand = &HostModel::SendCommandEntry;
-    table.CommandCount = static_cast<int32_t>(commands.size());
-    return table;
 }
 
 // ---- The callback table ----------------------------------------------------------------------
 
-int32_t HostModel::SetParameterEntry(int32_t id, int32_t value, int32_t track, int32_t) {
-    if (activeHost == nullptr)
-        return 0;
+int32_t HostModel::DoSetParameter(int32_t id, int32_t value, int32_t track) {
     // Only the low 16 bits of the value carry meaning.
     const auto value16 = static_cast<int16_t>(static_cast<uint16_t>(value & 0xFFFF));
-    {
-        std::lock_guard<std::mutex> guard(activeHost->lock);
-        activeHost->Log({HostEvent::Set, id, value16, track});
-        activeHost->ApplySet(id, value16, track);
-    }
+    std::lock_guard<std::mutex> guard(lock);
+    Log({HostEvent::Set, id, value16, track});
+    ApplySet(id, value16, track);
     return 1;
 }
 
-int32_t HostModel::GetParameterEntry(int32_t id, int32_t track, void* result, int32_t) {
-    if (activeHost == nullptr || result == nullptr)
+int32_t HostModel::DoGetParameter(int32_t id, int32_t track, void* result) {
+    if (result == nullptr)
         return 0;
-    std::lock_guard<std::mutex> guard(activeHost->lock);
-    ++activeHost->reads;
-    activeHost->Read(id, track, result);
+    std::lock_guard<std::mutex> guard(lock);
+    ++reads;
+    Read(id, track, result);
     return 1;
 }
 
-int32_t HostModel::EnumCommandEntry(int32_t index, char* name, int32_t size, int32_t*,
-                                    int32_t* valid) {
-    if (activeHost == nullptr)
-        return 0;
-    const bool known = index >= 0 && static_cast<size_t>(index) < activeHost->commands.size();
+int32_t HostModel::DoEnumCommand(int32_t index, char* name, int32_t size, int32_t* valid) {
+    const bool known = index >= 0 && static_cast<size_t>(index) < commands.size();
     if (name != nullptr && size > 0) {
-        const std::string text = known ? activeHost->commands[static_cast<size_t>(index)].name : "";
+        const std::string text = known ? commands[static_cast<size_t>(index)].name : "";
         const size_t length = std::min(text.size(), static_cast<size_t>(size) - 1);
         std::memcpy(name, text.data(), length);
         name[length] = '\0';
     }
     if (valid != nullptr)
-        *valid = known && activeHost->commands[static_cast<size_t>(index)].valid ? 1 : 0;
+        *valid = known && commands[static_cast<size_t>(index)].valid ? 1 : 0;
     return known ? 1 : 0;
 }
 
-int32_t HostModel::SendCommandEntry(int32_t command, int32_t event) {
-    if (activeHost == nullptr)
-        return 0;
-    std::lock_guard<std::mutex> guard(activeHost->lock);
-    activeHost->Log({HostEvent::Command, command, event, 0});
+int32_t HostModel::DoSendCommand(int32_t command, int32_t event) {
+    std::lock_guard<std::mutex> guard(lock);
+    Log({HostEvent::Command, command, event, 0});
     if (event == kCommandKeyDown)
-        activeHost->ApplyCommand(command);
+        ApplyCommand(command);
     return 1;
 }
 

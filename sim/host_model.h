@@ -1,6 +1,7 @@
 // The simulator's Host: a small project (tracks with level, pan, EQ and states, transport,
-// markers, scrolling, zoom, a command list) that answers the plug-in's callback table, records
-// every call, and queues the notifications a real Host sends back through UpdateController.
+// markers, scrolling, zoom, a command list) that answers the plug-in's callback table as the
+// behaviour of a fake Host, records every call, and queues the notifications a real Host sends
+// back through UpdateController.
 #pragma once
 
 #include <array>
@@ -10,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "host/host_bridge.h"
+#include "host/host_api.h"
+#include "support/fake_host.h"
 
 namespace sim {
 
@@ -59,15 +61,15 @@ struct HostSteps {
     static constexpr double kScrollFraction = 1.0 / 32; // of the visible width per scroll step
 };
 
-class HostModel {
+// The newest HostModel constructed answers the table until it is destroyed (see FakeHost).
+class HostModel : private HostBehaviour {
 public:
     HostModel();
-    ~HostModel();
     HostModel(const HostModel&) = delete;
     HostModel& operator=(const HostModel&) = delete;
 
     // The table to hand to OpenController; its functions reach this Host.
-    HostCallbackTable Table() const;
+    HostCallbackTable Table() const { return fake.Table(); }
 
     // Moves the cursor while playing or winding; `now` is the platform's tick count.
     void Advance(uint32_t now);
@@ -112,11 +114,12 @@ public:
     void RecordNotify(const Notification& notification);
 
 private:
-    static int32_t SetParameterEntry(int32_t id, int32_t value, int32_t track, int32_t reserved);
-    static int32_t GetParameterEntry(int32_t id, int32_t track, void* result, int32_t reserved);
-    static int32_t EnumCommandEntry(int32_t index, char* name, int32_t size, int32_t* unused,
-                                    int32_t* valid);
-    static int32_t SendCommandEntry(int32_t command, int32_t event);
+    // The plug-in's calls through the table.
+    int32_t DoSetParameter(int32_t id, int32_t value, int32_t track) override;
+    int32_t DoGetParameter(int32_t id, int32_t track, void* result) override;
+    int32_t DoEnumCommand(int32_t index, char* name, int32_t size, int32_t* valid) override;
+    int32_t DoSendCommand(int32_t command, int32_t event) override;
+    int32_t CommandCount() const override { return static_cast<int32_t>(commands.size()); }
 
     void ApplySet(int32_t id, int16_t value, int32_t track);
     void ApplyTransport(int32_t id, int16_t value);
@@ -156,6 +159,8 @@ private:
     std::deque<HostEvent> events;
     size_t droppedEvents = 0; // events older than the kept ones
     std::deque<Notification> pending;
+    // Last: the Host answers only once everything above exists, and stops before it goes.
+    FakeHost fake{*this};
 };
 
 } // namespace sim

@@ -1,47 +1,49 @@
 #include "surface_map.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 namespace sim {
 
 namespace {
 
 const std::vector<Control> kControls = {
-    {"shift", "Shift", 70, ControlKind::Button, true},
-    {"mode1", "Trk", 42, ControlKind::Button, true},
-    {"mode2", "M2", 41, ControlKind::Button, true},
-    {"mode3", "EQ", 44, ControlKind::Button, true},
-    {"mode4", "M4", 43, ControlKind::Button, true},
-    {"mode5", "M5", 74, ControlKind::Button, true},
-    {"state16", "S16", 16, ControlKind::Button, true},
-    {"solo", "Solo", 8, ControlKind::Button, true},
-    {"state20", "S20", 0, ControlKind::Button, true},
-    {"anysolo", "AnySolo", 115, ControlKind::Led, true},
-    {"f1", "F1", 54, ControlKind::Button, true},
-    {"f2", "F2", 55, ControlKind::Button, true},
-    {"f3", "F3", 56, ControlKind::Button, true},
-    {"f4", "F4", 57, ControlKind::Button, true},
-    {"trk<", "Trk<", 87, ControlKind::Button, true},
-    {"trk>", "Trk>", 88, ControlKind::Button, true},
-    {"rewind", "Rew", 91, ControlKind::Button, false},
-    {"ffwd", "FFwd", 92, ControlKind::Button, false},
-    {"stop", "Stop", 93, ControlKind::Button, false},
-    {"play", "Play", 94, ControlKind::Button, false},
-    {"record", "Rec", 95, ControlKind::Button, true},
-    {"playmode", "PlayMode", 86, ControlKind::Button, true},
-    {"faderfn", "FaderFn", 50, ControlKind::Button, true},
-    {"footswitch", "Foot", 103, ControlKind::Button, false},
-    {"push1", "Push1", 32, ControlKind::Button, false},
-    {"push2", "Push2", 33, ControlKind::Button, false},
-    {"push3", "Push3", 34, ControlKind::Button, false},
-    {"fader", "Fader", 104, ControlKind::Sensor, false},
-    {"enc1", "Enc1", 120, ControlKind::Sensor, false},
-    {"enc2", "Enc2", 121, ControlKind::Sensor, false},
-    {"enc3", "Enc3", 122, ControlKind::Sensor, false},
-    {"strip", "Strip", 116, ControlKind::Sensor, false},
-    {"strip2", "Strip2", 123, ControlKind::Sensor, false},
+    {"shift", "Shift", Note::Shift, ControlKind::Button, true},
+    {"mode1", "Trk", Note::Mode0, ControlKind::Button, true},
+    {"mode2", "M2", Note::Mode1, ControlKind::Button, true},
+    {"mode3", "EQ", Note::Mode2, ControlKind::Button, true},
+    {"mode4", "M4", Note::Mode3, ControlKind::Button, true},
+    {"mode5", "M5", Note::Mode4, ControlKind::Button, true},
+    {"state16", "S16", Note::TrackState16, ControlKind::Button, true},
+    {"solo", "Solo", Note::Solo, ControlKind::Button, true},
+    {"state20", "S20", Note::TrackState20, ControlKind::Button, true},
+    {"anysolo", "AnySolo", Note::AnySolo, ControlKind::Led, true},
+    {"f1", "F1", Note::F1, ControlKind::Button, true},
+    {"f2", "F2", Note::F2, ControlKind::Button, true},
+    {"f3", "F3", Note::F3, ControlKind::Button, true},
+    {"f4", "F4", Note::F4, ControlKind::Button, true},
+    {"trk<", "Trk<", Note::TrackLeft, ControlKind::Button, true},
+    {"trk>", "Trk>", Note::TrackRight, ControlKind::Button, true},
+    {"rewind", "Rew", Note::Rewind, ControlKind::Button, false},
+    {"ffwd", "FFwd", Note::FastForward, ControlKind::Button, false},
+    {"stop", "Stop", Note::Stop, ControlKind::Button, false},
+    {"play", "Play", Note::Play, ControlKind::Button, false},
+    {"record", "Rec", Note::Record, ControlKind::Button, true},
+    {"playmode", "PlayMode", Note::PlayMode, ControlKind::Button, true},
+    {"faderfn", "FaderFn", Note::FaderFunction, ControlKind::Button, true},
+    {"footswitch", "Foot", Note::Footswitch, ControlKind::Button, false},
+    {"push1", "Push1", Note::Encoder1Press, ControlKind::Button, false},
+    {"push2", "Push2", Note::Encoder2Press, ControlKind::Button, false},
+    {"push3", "Push3", Note::Encoder3Press, ControlKind::Button, false},
+    {"fader", "Fader", Note::FaderTouch, ControlKind::Sensor, false},
+    {"enc1", "Enc1", Note::Encoder1Touch, ControlKind::Sensor, false},
+    {"enc2", "Enc2", Note::Encoder2Touch, ControlKind::Sensor, false},
+    {"enc3", "Enc3", Note::Encoder3Touch, ControlKind::Sensor, false},
+    {"strip", "Strip", Note::StripTouch, ControlKind::Sensor, false},
+    {"strip2", "Strip2", Note::StripSecondTouch, ControlKind::Sensor, false},
 };
 
 const std::vector<std::vector<const char*>> kButtonRows = {
@@ -96,31 +98,39 @@ std::string DescribeNote(bool fromSurface, uint8_t note, uint8_t value) {
     const std::string name = control != nullptr ? control->label : "note " + std::to_string(note);
     if (!fromSurface)
         return "LED " + name +
-               (value == kPressed ? " on"
-                : value == 0      ? " off"
-                                  : " " + std::to_string(value));
+               (value == kPressedVelocity    ? " on"
+                : value == kReleasedVelocity ? " off"
+                                             : " " + std::to_string(value));
     if (control != nullptr && control->kind == ControlKind::Sensor)
-        return name + (value == kPressed ? " touched" : " released");
-    return name + (value == kPressed ? " pressed" : " released");
+        return name + (value == kPressedVelocity ? " touched" : " released");
+    return name + (value == kPressedVelocity ? " pressed" : " released");
+}
+
+// The encoder (0 to 2) that turns on control number `number`; -1 for none.
+int EncoderOfTurn(uint8_t number) {
+    for (int encoder = 0; encoder < kEncoderCount; ++encoder)
+        if (EncoderTurnNumber(encoder) == number)
+            return encoder;
+    return -1;
 }
 
 std::string DescribeShort(bool fromSurface, const std::vector<uint8_t>& bytes) {
     const uint8_t status = bytes[0];
     const uint8_t data1 = bytes.size() > 1 ? bytes[1] : 0;
     const uint8_t data2 = bytes.size() > 2 ? bytes[2] : 0;
-    if (status == kNoteOn)
+    if (status == Status::NoteOn)
         return DescribeNote(fromSurface, data1, data2);
-    if (status == kFaderBend)
+    if (status == (Status::PitchBend | Channel::Fader))
         return (fromSurface ? "Fader moved to " : "Motor fader to ") +
                std::to_string(BendPosition(data1, data2));
-    if (status == kStripBend)
+    if (status == (Status::PitchBend | Channel::Strip))
         return "Strip at " + std::to_string(BendPosition(data1, data2)) + " (msb " +
                std::to_string(data2) + ")";
-    if (status == kControlChange && data1 >= kFirstEncoderController &&
-        data1 < kFirstEncoderController + kEncoderCount) {
+    const int encoder = EncoderOfTurn(data1);
+    if (status == Status::ControlChange && encoder >= 0) {
         const int step = EncoderStep(data2);
-        return "Enc" + std::to_string(data1 - kFirstEncoderController + 1) + " turned " +
-               (step > 0 ? "+" : "") + std::to_string(step);
+        return "Enc" + std::to_string(encoder + 1) + " turned " + (step > 0 ? "+" : "") +
+               std::to_string(step);
     }
     return "unknown message";
 }
@@ -238,30 +248,35 @@ std::string HexBytes(const std::vector<uint8_t>& bytes, size_t limit) {
 }
 
 int DisplayLineOf(const std::vector<uint8_t>& bytes) {
-    if (bytes.size() != kDisplayMessageLength ||
-        std::memcmp(bytes.data(), kSysexHeader, sizeof kSysexHeader) != 0 ||
-        bytes[5] != kDisplayType || bytes.back() != 0xF7)
+    if (bytes.size() != kDisplayLineBytes ||
+        !std::equal(std::begin(SysEx::kHeader), std::end(SysEx::kHeader), bytes.begin()) ||
+        bytes[sizeof SysEx::kHeader] != SysEx::kDisplayText || bytes.back() != SysEx::kEnd)
         return -1;
-    return bytes[6] == 0 ? 0 : bytes[6] == kSecondLinePosition ? 1 : -1;
+    const uint8_t position = bytes[kDisplayPositionAt];
+    return position == SysEx::kLine1Position ? 0 : position == SysEx::kLine2Position ? 1 : -1;
+}
+
+std::string DisplayTextOf(const std::vector<uint8_t>& bytes) {
+    return std::string(bytes.begin() + kDisplayTextAt,
+                       bytes.begin() + kDisplayTextAt + kLineLength);
 }
 
 bool IsInitMessage(const std::vector<uint8_t>& bytes) {
-    static const std::vector<uint8_t> kInit = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x01, 0x00, 0xF7};
-    return bytes == kInit;
+    return bytes == InitMessage();
 }
 
 std::string DescribeMessage(bool fromSurface, const std::vector<uint8_t>& bytes) {
     if (bytes.empty())
         return "empty message";
-    if (bytes[0] != 0xF0)
+    if (bytes[0] != SysEx::kStart)
         return DescribeShort(fromSurface, bytes);
     if (IsInitMessage(bytes))
         return "initialise surface";
     const int line = DisplayLineOf(bytes);
     if (line < 0)
         return "system exclusive, " + std::to_string(bytes.size()) + " bytes";
-    const std::string text(bytes.begin() + 7, bytes.begin() + 7 + kLineLength);
-    return "display line " + std::to_string(line + 1) + " \"" + DrawDisplayLine(text) + "\"";
+    return "display line " + std::to_string(line + 1) + " \"" +
+           DrawDisplayLine(DisplayTextOf(bytes)) + "\"";
 }
 
 } // namespace sim

@@ -1,10 +1,14 @@
-// The Korvane's side of the MIDI protocol as the simulator sees it: every control with its note,
-// the display's character set, and a readable description of each message.
+// The Korvane's side of the MIDI protocol as the simulator sees it: every control with its name
+// and its note from the MIDI map, the display's character set, and a readable description of
+// each message.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "controls/midi_map.h"
+#include "support/surface_messages.h"
 
 namespace sim {
 
@@ -32,16 +36,8 @@ const std::vector<std::vector<const char*>>& ButtonRows();
 const Control* FindControl(const std::string& name);
 const Control* ControlForNote(uint8_t note);
 
-// Messages of the controls that are not notes.
-constexpr uint8_t kNoteOn = 0x90;
-constexpr uint8_t kControlChange = 0xB0;
-constexpr uint8_t kFaderBend = 0xE0;
-constexpr uint8_t kStripBend = 0xE9;
-constexpr uint8_t kFirstEncoderController = 16; // encoders 1 to 3 turn on controllers 16 to 18
-constexpr int kEncoderCount = 3;
-constexpr int kMaxPosition = 1023; // fader and strip positions are 10 bits
-constexpr uint8_t kPressed = 127;
-constexpr uint8_t kFaderTouchNote = 104;
+// The fader's and the strip's highest position.
+constexpr int kMaxPosition = kPositionCount - 1;
 
 // The 10-bit position carried by a pitch bend, and the bytes that carry one.
 int BendPosition(uint8_t data1, uint8_t data2);
@@ -50,8 +46,8 @@ void BendBytes(int position, uint8_t& data1, uint8_t& data2);
 uint8_t EncoderValue(int step);
 int EncoderStep(uint8_t value);
 
-// The display: two lines of 16 single-byte characters in the surface's own character set.
-constexpr int kLineLength = 16;
+// The display: two lines of single-byte characters in the surface's own character set.
+constexpr int kLineLength = kDisplayColumns;
 constexpr int kLineCount = 2;
 // How one display byte is drawn: bar glyph codes as block characters, printable ASCII as is,
 // anything else as a middle dot. `unicode` false gives plain ASCII for terminals without it.
@@ -65,13 +61,9 @@ bool ParseDisplayText(const std::string& text, std::string& bytes, std::string& 
 std::string DescribeMessage(bool fromSurface, const std::vector<uint8_t>& bytes);
 std::string HexBytes(const std::vector<uint8_t>& bytes, size_t limit = 8);
 
-// The display messages and the initialisation message share this start.
-constexpr uint8_t kSysexHeader[] = {0xF0, 0x00, 0x01, 0x40, 0x20};
-constexpr size_t kDisplayMessageLength = 24;
-constexpr uint8_t kDisplayType = 0x00;
-constexpr uint8_t kSecondLinePosition = 0x10;
-// The display line a message writes (0 or 1), or -1 when it is no display message.
+// The display line a message writes (0 or 1), or -1 when it is no display message; its text.
 int DisplayLineOf(const std::vector<uint8_t>& bytes);
+std::string DisplayTextOf(const std::vector<uint8_t>& bytes);
 bool IsInitMessage(const std::vector<uint8_t>& bytes);
 
 } // namespace sim

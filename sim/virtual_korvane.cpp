@@ -19,10 +19,6 @@ constexpr size_t kBlinkFlips = 3;
 constexpr uint32_t kShortestBlinkMs = 250;
 constexpr uint32_t kLongestBlinkMs = 1200;
 
-DWORD Word(uint8_t status, uint8_t data1, uint8_t data2) {
-    return static_cast<DWORD>(status | (data1 << 8) | (data2 << 16));
-}
-
 std::vector<uint8_t> Unpack(DWORD word) {
     const auto status = static_cast<uint8_t>(word & 0xFF);
     std::vector<uint8_t> bytes = {status, static_cast<uint8_t>((word >> 8) & 0x7F)};
@@ -61,7 +57,7 @@ void VirtualKorvane::SetPressed(const Control& control, bool pressed) {
         else
             held.erase(control.note);
     }
-    Send(kNoteOn, control.note, pressed ? kPressed : 0);
+    Send(Status::NoteOn, control.note, pressed ? kPressedVelocity : kReleasedVelocity);
 }
 
 void VirtualKorvane::MoveFader(int position) {
@@ -71,7 +67,7 @@ void VirtualKorvane::MoveFader(int position) {
         std::lock_guard<std::mutex> guard(lock);
         faderPosition = BendPosition(data1, data2);
     }
-    Send(kFaderBend, data1, data2);
+    Send(Status::PitchBend | Channel::Fader, data1, data2);
 }
 
 void VirtualKorvane::MoveStrip(int position) {
@@ -81,17 +77,16 @@ void VirtualKorvane::MoveStrip(int position) {
         std::lock_guard<std::mutex> guard(lock);
         stripPosition = BendPosition(data1, data2);
     }
-    Send(kStripBend, data1, data2);
+    Send(Status::PitchBend | Channel::Strip, data1, data2);
 }
 
 void VirtualKorvane::Turn(int encoder, int step) {
-    Send(kControlChange, static_cast<uint8_t>(kFirstEncoderController + encoder),
-         EncoderValue(step));
+    Send(Status::ControlChange, EncoderTurnNumber(encoder), EncoderValue(step));
 }
 
 void VirtualKorvane::Send(uint8_t status, uint8_t data1, uint8_t data2) {
     Record(true, {status, data1, data2});
-    StandinBusInject(inputPort, Word(status, data1, data2));
+    StandinBusInject(inputPort, ShortWord(status, data1, data2));
 }
 
 void VirtualKorvane::Sink(int port, DWORD word, const uint8_t* bytes, DWORD length, void* context) {
@@ -107,11 +102,10 @@ void VirtualKorvane::Receive(std::vector<uint8_t> bytes) {
         std::lock_guard<std::mutex> guard(lock);
         const int line = DisplayLineOf(bytes);
         if (line >= 0)
-            lines[static_cast<size_t>(line)].assign(bytes.begin() + 7,
-                                                    bytes.begin() + 7 + kLineLength);
+            lines[static_cast<size_t>(line)] = DisplayTextOf(bytes);
         else if (IsInitMessage(bytes))
             initialised = true;
-        else if (bytes.size() == 3 && bytes[0] == kNoteOn) {
+        else if (bytes.size() == 3 && bytes[0] == Status::NoteOn) {
             LedHistory& led = leds[bytes[1]];
             const bool lit = bytes[2] != 0;
             if (lit != led.lit) {
@@ -120,8 +114,8 @@ void VirtualKorvane::Receive(std::vector<uint8_t> bytes) {
                 if (led.changes.size() > kBlinkFlips)
                     led.changes.pop_front();
             }
-        } else if (bytes.size() == 3 && bytes[0] == kFaderBend &&
-                   held.count(kFaderTouchNote) == 0) {
+        } else if (bytes.size() == 3 && bytes[0] == (Status::PitchBend | Channel::Fader) &&
+                   held.count(Note::FaderTouch) == 0) {
             // The motor cannot move a fader the user is holding.
             faderPosition = BendPosition(bytes[1], bytes[2]);
         }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -78,29 +79,48 @@ TEST(DisplayText, PlainTextAndEscapesParseAsBytesOthersAreRefused) {
     EXPECT_EQ(DrawDisplayByte('~'), "\u2595");
 }
 
+// The bytes of a short message as the monitor gets them.
+std::vector<uint8_t> Bytes(DWORD word) {
+    return {static_cast<uint8_t>(word & 0xFF), static_cast<uint8_t>((word >> 8) & 0xFF),
+            static_cast<uint8_t>((word >> 16) & 0xFF)};
+}
+
 TEST(Messages, DisplayLinesAndTheInitialisationAreRecognised) {
-    std::vector<uint8_t> line = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x00, 0x10};
-    for (char c : std::string("Trk01 Mark   0  "))
-        line.push_back(static_cast<uint8_t>(c));
-    line.push_back(0xF7);
+    std::vector<uint8_t> line = DisplayLineMessage(SysEx::kLine2Position, "Trk01 Mark   0");
     EXPECT_EQ(DisplayLineOf(line), 1);
     EXPECT_EQ(DescribeMessage(false, line), "display line 2 \"Trk01 Mark   0  \"");
-    line[6] = 0x05; // no line starts there
+    line[kDisplayPositionAt] = 0x05; // no line starts there
     EXPECT_EQ(DisplayLineOf(line), -1);
     line.pop_back();
     EXPECT_EQ(DisplayLineOf(line), -1);
-    EXPECT_TRUE(IsInitMessage({0xF0, 0x00, 0x01, 0x40, 0x20, 0x01, 0x00, 0xF7}));
-    EXPECT_EQ(DescribeMessage(true, {0x90, 94, 127}), "Play pressed");
-    EXPECT_EQ(DescribeMessage(false, {0x90, 70, 0}), "LED Shift off");
-    EXPECT_EQ(DescribeMessage(true, {0xB0, 18, 65}), "Enc3 turned -1");
-    EXPECT_EQ(DescribeMessage(true, {0xE0, 0x10, 0x60}), "Fader moved to 769");
+    EXPECT_TRUE(IsInitMessage(InitMessage()));
+    EXPECT_EQ(DescribeMessage(true, Bytes(NoteOn(Note::Play, kPressedVelocity))), "Play pressed");
+    EXPECT_EQ(DescribeMessage(false, Bytes(NoteOn(Note::Shift, kReleasedVelocity))),
+              "LED Shift off");
+    EXPECT_EQ(DescribeMessage(true, Bytes(ControlChange(EncoderTurnNumber(2), kTurnBack))),
+              "Enc3 turned -1");
+    EXPECT_EQ(DescribeMessage(true, Bytes(FaderWord(769))), "Fader moved to 769");
+    EXPECT_EQ(DescribeMessage(true, Bytes(ControlChange(EncoderTurnNumber(kEncoderCount), 1))),
+              "unknown message");
 }
 
 TEST(Controls, NamesAreFoundWithoutRegardToCase) {
     ASSERT_NE(FindControl("SHIFT"), nullptr);
-    EXPECT_EQ(FindControl("Shift")->note, 70);
-    EXPECT_EQ(ControlForNote(123)->kind, ControlKind::Sensor);
+    EXPECT_EQ(FindControl("Shift")->note, Note::Shift);
+    EXPECT_EQ(ControlForNote(Note::StripSecondTouch)->kind, ControlKind::Sensor);
     EXPECT_EQ(FindControl("nothing"), nullptr);
+}
+
+// A note given to two controls would make one of them unreachable from the monitor and the
+// LEDs; a name given twice, from the scripts.
+TEST(Controls, EveryControlHasANoteAndANameOfItsOwn) {
+    std::set<uint8_t> notes;
+    std::set<std::string> names;
+    for (const Control& control : Controls()) {
+        EXPECT_TRUE(notes.insert(control.note).second) << control.name;
+        EXPECT_TRUE(names.insert(control.name).second) << control.name;
+        EXPECT_EQ(ControlForNote(control.note), &control) << control.name;
+    }
 }
 
 // ---- Command words ---------------------------------------------------------------------------

@@ -10,9 +10,6 @@
 namespace {
 // Flushes the display needs after its greeting before it shows the composed page.
 constexpr int kGreetingFlushes = 42;
-// A display message: the header, its type, the line's first column, 16 characters, the end.
-constexpr size_t kDisplayPositionAt = sizeof SysEx::kHeader + 1;
-constexpr size_t kDisplayMessageBytes = kDisplayPositionAt + 1 + kDisplayColumns + 1;
 } // namespace
 
 const std::vector<std::string>& StandardCommandNames() {
@@ -87,11 +84,6 @@ int32_t ControllerFixture::CommandIndex(const std::string& name) const {
     return found == names.end() ? -1 : static_cast<int32_t>(found - names.begin());
 }
 
-void ControllerFixture::Bend(uint8_t channel, int position) {
-    surface->Send(static_cast<uint8_t>(0xE0 | channel), static_cast<uint8_t>((position & 7) << 4),
-                  static_cast<uint8_t>((position >> 3) & 0x7F));
-}
-
 void ControllerFixture::Advance(DWORD milliseconds) {
     StandinAdvanceClock(milliseconds);
     PumpMessages();
@@ -137,10 +129,10 @@ ControllerFixture::SurfacePicture ControllerFixture::Picture() const {
     for (const SurfaceMessage& message : surface->Received()) {
         if (message.isLong) {
             const std::vector<uint8_t>& bytes = message.bytes;
-            if (bytes.size() == kDisplayMessageBytes)
+            if (bytes.size() == kDisplayLineBytes)
                 (bytes[kDisplayPositionAt] == SysEx::kLine1Position ? picture.line1
                                                                     : picture.line2) =
-                    std::string(bytes.begin() + kDisplayPositionAt + 1, bytes.end() - 1);
+                    std::string(bytes.begin() + kDisplayTextAt, bytes.end() - 1);
             continue;
         }
         const uint8_t status = message.word & 0xFF;

@@ -49,8 +49,10 @@ public:
         Press(note);
         Release(note);
     }
-    void Turn(uint8_t controller, uint8_t value) { surface->Send(0xB0, controller, value); }
-    void Bend(uint8_t channel, int position);
+    void Turn(uint8_t controller, uint8_t value) {
+        surface->Send(ControlChange(controller, value));
+    }
+    void Bend(uint8_t channel, int position) { surface->Send(PitchBend(channel, position)); }
 
     // Moves the test clock and lets the refresh timer run as the Host's message loop would.
     void Advance(DWORD milliseconds);

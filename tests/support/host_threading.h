@@ -1,6 +1,6 @@
 // How a fake Host runs the calls of its four functions: at once, under a document lock of its
 // own, or on its own thread only while that thread looks at its messages, as real Hosts do.
-// The recording Host of the tests and the fuzzer's hostile Host both use it.
+// Every fake Host has one (support/fake_host.h).
 #pragma once
 
 #include <cstdint>

@@ -4,21 +4,6 @@
 #include <cstring>
 #include <sstream>
 
-namespace {
-RecordingHost* activeHost = nullptr;
-std::mutex activeLock;
-
-RecordingHost* Active() {
-    std::lock_guard<std::mutex> guard(activeLock);
-    return activeHost;
-}
-
-bool IsIntParameter(int32_t id) {
-    return id == HostParam::TrackState16 || id == HostParam::Solo ||
-           id == HostParam::TrackState20 || id == HostParam::Pan;
-}
-} // namespace
-
 std::string HostCall::ToString() const {
     std::ostringstream text;
     switch (kind) {
@@ -46,37 +31,6 @@ HostCall GetCall(int32_t id, int32_t track) {
 }
 HostCall CommandCall(int32_t command, int32_t event) {
     return {HostCall::Command, command, event, 0};
-}
-
-RecordingHost::RecordingHost() {
-    std::lock_guard<std::mutex> guard(activeLock);
-    previous = activeHost;
-    activeHost = this;
-}
-
-RecordingHost::~RecordingHost() {
-    std::lock_guard<std::mutex> guard(activeLock);
-    if (activeHost == this)
-        activeHost = previous;
-}
-
-template <typename Call>
-int32_t RecordingHost::Serve(Call&& call) {
-    RecordingHost* host = Active();
-    if (host == nullptr)
-        return 0;
-    return host->threading.Run([host, &call] { return call(*host); });
-}
-
-HostCallbackTable RecordingHost::Table() const {
-    HostCallbackTable table = {};
-    table.SetParameter = &RecordingHost::SetParameter;
-    table.GetParameter = &RecordingHost::GetParameter;
-    table.EnumCommand = &RecordingHost::EnumCommand;
-    table.reserved = nullptr;
-    table.SendCommand = &RecordingHost::SendCommand;
-    table.CommandCount = CommandCount();
-    return table;
 }
 
 void RecordingHost::SetInt(int32_t id, int32_t track, int32_t value) {
@@ -146,23 +100,6 @@ void RecordingHost::Record(const HostCall& call) {
     calls.push_back(call);
 }
 
-int32_t RecordingHost::SetParameter(int32_t id, int32_t value, int32_t track, int32_t) {
-    return Serve([=](RecordingHost& host) { return host.DoSetParameter(id, value, track); });
-}
-
-int32_t RecordingHost::GetParameter(int32_t id, int32_t track, void* result, int32_t) {
-    return Serve([=](RecordingHost& host) { return host.DoGetParameter(id, track, result); });
-}
-
-int32_t RecordingHost::EnumCommand(int32_t index, char* name, int32_t size, int32_t*,
-                                   int32_t* valid) {
-    return Serve([=](RecordingHost& host) { return host.DoEnumCommand(index, name, size, valid); });
-}
-
-int32_t RecordingHost::SendCommand(int32_t command, int32_t event) {
-    return Serve([=](RecordingHost& host) { return host.DoSendCommand(command, event); });
-}
-
 int32_t RecordingHost::DoSetParameter(int32_t id, int32_t value, int32_t track) {
     std::function<void(int32_t, int32_t, int32_t)> hook;
     {
@@ -181,28 +118,38 @@ int32_t RecordingHost::DoGetParameter(int32_t id, int32_t track, void* result) {
     std::lock_guard<std::mutex> guard(lock);
     if (recordReads)
         Record(GetCall(id, track));
-    if (id == HostParam::Name) {
-        auto found = names.find(track);
-        char* buffer = static_cast<char*>(result);
-        if (found == names.end()) {
-            buffer[0] = '\0';
-        } else if (found->second.second) {
-            const std::string& bytes = found->second.first;
-            std::memcpy(buffer, bytes.data(), std::min<size_t>(bytes.size(), kHostNameSize));
-        } else {
-            const std::string& name = found->second.first;
-            const size_t length = std::min<size_t>(name.size(), kHostNameSize - 1);
-            std::memcpy(buffer, name.data(), length);
-            buffer[length] = '\0';
-        }
-    } else if (IsIntParameter(id)) {
-        auto found = ints.find({id, track});
+    switch (AnswerFormOf(id)) {
+    case AnswerForm::Name:
+        WriteName(track, static_cast<char*>(result));
+        break;
+    case AnswerForm::Int: {
+        const auto found = ints.find({id, track});
         *static_cast<int32_t*>(result) = found == ints.end() ? 0 : found->second;
-    } else {
-        auto found = doubles.find({id, track});
+        break;
+    }
+    case AnswerForm::Double: {
+        const auto found = doubles.find({id, track});
         *static_cast<double*>(result) = found == doubles.end() ? 0.0 : found->second;
+        break;
+    }
     }
     return 1;
+}
+
+void RecordingHost::WriteName(int32_t track, char* buffer) const {
+    const auto found = names.find(track);
+    if (found == names.end()) {
+        buffer[0] = '\0';
+        return;
+    }
+    const auto& [text, raw] = found->second;
+    if (raw) {
+        std::memcpy(buffer, text.data(), std::min<size_t>(text.size(), kHostNameSize));
+        return;
+    }
+    const size_t length = std::min<size_t>(text.size(), kHostNameSize - 1);
+    std::memcpy(buffer, text.data(), length);
+    buffer[length] = '\0';
 }
 
 int32_t RecordingHost::DoEnumCommand(int32_t index, char* name, int32_t size, int32_t* valid) {

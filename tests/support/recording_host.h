@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "host/host_bridge.h"
-#include "support/host_threading.h"
+#include "host/host_api.h"
+#include "support/fake_host.h"
 
 struct HostCall {
     enum Kind { Set, Get, Command, Enum };
@@ -30,18 +30,21 @@ HostCall SetCall(int32_t id, int32_t value, int32_t track = 0);
 HostCall GetCall(int32_t id, int32_t track);
 HostCall CommandCall(int32_t command, int32_t event);
 
-// Only one RecordingHost is active at a time (the table holds plain function pointers); the
-// newest one constructed answers until it is destroyed.
-class RecordingHost {
+// The newest RecordingHost constructed answers the table until it is destroyed (see FakeHost).
+class RecordingHost : private HostBehaviour {
 public:
-    RecordingHost();
-    ~RecordingHost();
+    RecordingHost() = default;
     RecordingHost(const RecordingHost&) = delete;
     RecordingHost& operator=(const RecordingHost&) = delete;
 
     // The table to hand to OpenController or BindHostCallbacks; CommandCount is the number of
     // commands added so far.
-    HostCallbackTable Table() const;
+    HostCallbackTable Table() const { return fake.Table(); }
+    // The table's EnumCommand on its own, as ConfigureController takes it.
+    static int32_t EnumCommand(int32_t index, char* name, int32_t size, int32_t* unused,
+                               int32_t* valid) {
+        return FakeHost::EnumCommand(index, name, size, unused, valid);
+    }
 
     // Values that GetParameter answers with; unset values read as 0, 0.0 or "".
     void SetInt(int32_t id, int32_t track, int32_t value);
@@ -54,13 +57,13 @@ public:
     void AddCommand(const std::string& name, bool valid = true);
     // The bytes are written into the whole 128-byte buffer without a terminator.
     void AddRawCommand(const std::string& bytes);
-    int32_t CommandCount() const;
+    int32_t CommandCount() const override;
 
     // How the Host runs its calls (see HostKind); for OwnThread the calling thread becomes the
     // Host's own thread, and must stay the one that destroys this Host.
-    void BecomeKind(HostKind kind) { threading.BecomeKind(kind); }
+    void BecomeKind(HostKind kind) { fake.BecomeKind(kind); }
     // Runs the Host's side of a notification (a call of UpdateController) as its kind does.
-    void RunNotifying(const std::function<void()>& notify) { threading.RunNotifying(notify); }
+    void RunNotifying(const std::function<void()>& notify) { fake.RunNotifying(notify); }
 
     // Runs after each recorded SetParameter, without the Host's lock held.
     void OnSet(std::function<void(int32_t id, int32_t value, int32_t track)> hook);
@@ -72,29 +75,19 @@ public:
     std::vector<HostCall> CallsOf(HostCall::Kind kind) const;
     void ClearCalls();
 
-    static int32_t SetParameter(int32_t id, int32_t value, int32_t track, int32_t reserved);
-    static int32_t GetParameter(int32_t id, int32_t track, void* result, int32_t reserved);
-    static int32_t EnumCommand(int32_t index, char* name, int32_t size, int32_t* unused,
-                               int32_t* valid);
-    static int32_t SendCommand(int32_t command, int32_t event);
-
 private:
     struct CommandEntry {
         std::string name;
         bool valid;
         bool raw;
     };
-    // Runs one call of the Host's functions the way the Host's kind runs it; 0 without a Host.
-    template <typename Call>
-    static int32_t Serve(Call&& call);
-    static LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    int32_t DoSetParameter(int32_t id, int32_t value, int32_t track) override;
+    int32_t DoGetParameter(int32_t id, int32_t track, void* result) override;
+    int32_t DoEnumCommand(int32_t index, char* name, int32_t size, int32_t* valid) override;
+    int32_t DoSendCommand(int32_t command, int32_t event) override;
     void Record(const HostCall& call);
-    int32_t DoSetParameter(int32_t id, int32_t value, int32_t track);
-    int32_t DoGetParameter(int32_t id, int32_t track, void* result);
-    int32_t DoEnumCommand(int32_t index, char* name, int32_t size, int32_t* valid);
-    int32_t DoSendCommand(int32_t command, int32_t event);
-
-    HostThreading threading;
+    // The track's name as GetParameter answers it, with the lock held.
+    void WriteName(int32_t track, char* buffer) const;
 
     mutable std::mutex lock;
     std::map<std::pair<int32_t, int32_t>, int32_t> ints;
@@ -104,5 +97,6 @@ private:
     std::vector<HostCall> calls;
     std::function<void(int32_t, int32_t, int32_t)> setHook;
     bool recordReads = true;
-    RecordingHost* previous;
+    // Last: the Host answers only once everything above exists, and stops before it goes.
+    FakeHost fake{*this};
 };

@@ -1,17 +1,11 @@
 #include "support/virtual_surface.h"
 
-#include <algorithm>
-#include <iterator>
 #include <stdexcept>
 
 namespace {
 // Generous: only a broken bus or a deadlock takes this long.
 constexpr DWORD kIdleWaitMs = 10000;
 } // namespace
-
-DWORD ShortWord(uint8_t status, uint8_t data1, uint8_t data2) {
-    return static_cast<DWORD>(status | (data1 << 8) | (data2 << 16));
-}
 
 VirtualSurface::VirtualSurface(const std::string& name)
     : inputPort(StandinBusAddPort(STANDIN_BUS_INPUT, name.c_str())),
@@ -80,15 +74,6 @@ void VirtualSurface::Unplug() {
     StandinBusRemovePort(outputPort);
 }
 
-std::vector<uint8_t> DisplayLineMessage(uint8_t position, const std::string& text) {
-    const uint8_t header[] = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x00, position};
-    std::vector<uint8_t> bytes(std::begin(header), std::end(header));
-    bytes.resize(bytes.size() + text.size() + 1);
-    std::copy(text.begin(), text.end(), bytes.begin() + std::size(header));
-    bytes.back() = 0xF7;
-    return bytes;
-}
-
 StandinBusCounters BusCounters() {
     StandinBusCounters counters = {};
     StandinBusGetCounters(&counters);
@@ -98,7 +83,7 @@ StandinBusCounters BusCounters() {
 int VirtualSurface::LastNoteValue(uint8_t note) const {
     const std::vector<SurfaceMessage> messages = Received();
     for (auto message = messages.rbegin(); message != messages.rend(); ++message) {
-        if (!message->isLong && (message->word & 0xFF) == 0x90 &&
+        if (!message->isLong && (message->word & 0xFF) == Status::NoteOn &&
             ((message->word >> 8) & 0xFF) == note)
             return static_cast<int>((message->word >> 16) & 0xFF);
     }
@@ -106,14 +91,11 @@ int VirtualSurface::LastNoteValue(uint8_t note) const {
 }
 
 std::string VirtualSurface::LastLine(uint8_t position) const {
-    // A display line: the maker's header, the position, 16 characters, the end.
-    constexpr size_t kPositionAt = 6;
-    constexpr size_t kLineBytes = 24;
     const std::vector<SurfaceMessage> messages = Received();
     for (auto message = messages.rbegin(); message != messages.rend(); ++message) {
-        if (message->isLong && message->bytes.size() == kLineBytes &&
-            message->bytes[kPositionAt] == position)
-            return std::string(message->bytes.begin() + kPositionAt + 1, message->bytes.end() - 1);
+        if (message->isLong && message->bytes.size() == kDisplayLineBytes &&
+            message->bytes[kDisplayPositionAt] == position)
+            return std::string(message->bytes.begin() + kDisplayTextAt, message->bytes.end() - 1);
     }
     return std::string();
 }

@@ -8,20 +8,13 @@
 #include <vector>
 
 #include "platform/standin/midi_bus.h"
+#include "support/surface_messages.h"
 
 struct SurfaceMessage {
     bool isLong;
     DWORD word;                 // a short message
     std::vector<uint8_t> bytes; // a long message
 };
-
-DWORD ShortWord(uint8_t status, uint8_t data1, uint8_t data2);
-inline DWORD NoteOn(uint8_t note, uint8_t velocity) {
-    return ShortWord(0x90, note, velocity);
-}
-// The display message that shows `text` (16 characters) at `position`: 0x00 for line 1, 0x10
-// for line 2.
-std::vector<uint8_t> DisplayLineMessage(uint8_t position, const std::string& text);
 
 // The bus's counters as they stand now.
 StandinBusCounters BusCounters();
@@ -37,11 +30,8 @@ public:
 
     // Queues a message from the surface and waits until the bus has delivered it.
     void Send(DWORD word);
-    void Send(uint8_t status, uint8_t data1, uint8_t data2) {
-        Send(ShortWord(status, data1, data2));
-    }
-    void Press(uint8_t note) { Send(NoteOn(note, 127)); }
-    void Release(uint8_t note) { Send(NoteOn(note, 0)); }
+    void Press(uint8_t note) { Send(NoteOn(note, kPressedVelocity)); }
+    void Release(uint8_t note) { Send(NoteOn(note, kReleasedVelocity)); }
     // Queues without waiting.
     void Inject(DWORD word);
     // Waits until every queued message is delivered and due completions reported.
@@ -54,8 +44,8 @@ public:
     // The velocity of the last note-on the surface received for `note` (the LED it shows);
     // -1 when none came.
     int LastNoteValue(uint8_t note) const;
-    // The 16 characters of the last display message for the line at `position` (0x00 for
-    // line 1, 0x10 for line 2); empty when none came.
+    // The characters of the last display message for the line at `position`
+    // (SysEx::kLine1Position or kLine2Position); empty when none came.
     std::string LastLine(uint8_t position) const;
 
     // Removes both ports, as unplugging the surface does.

@@ -26,6 +26,7 @@
 #include "loaded_module.h"
 #include "strict_cdecl.h"
 #include "support/case_name.h"
+#include "support/fake_host.h"
 #include "support/recording_host.h"
 #include "support/virtual_surface.h"
 
@@ -158,17 +159,17 @@ public:
         const uint32_t* argument = frame + 1;
         switch (entry) {
         case kStrictSetParameter:
-            return RecordingHost::SetParameter(Signed(argument[0]), Signed(argument[1]),
-                                               Signed(argument[2]), Signed(argument[3]));
+            return FakeHost::SetParameter(Signed(argument[0]), Signed(argument[1]),
+                                          Signed(argument[2]), Signed(argument[3]));
         case kStrictGetParameter:
-            return RecordingHost::GetParameter(Signed(argument[0]), Signed(argument[1]),
-                                               Pointer<void>(argument[2]), Signed(argument[3]));
+            return FakeHost::GetParameter(Signed(argument[0]), Signed(argument[1]),
+                                          Pointer<void>(argument[2]), Signed(argument[3]));
         case kStrictEnumCommand:
-            return RecordingHost::EnumCommand(Signed(argument[0]), Pointer<char>(argument[1]),
-                                              Signed(argument[2]), Pointer<int32_t>(argument[3]),
-                                              Pointer<int32_t>(argument[4]));
+            return FakeHost::EnumCommand(Signed(argument[0]), Pointer<char>(argument[1]),
+                                         Signed(argument[2]), Pointer<int32_t>(argument[3]),
+                                         Pointer<int32_t>(argument[4]));
         case kStrictSendCommand:
-            return RecordingHost::SendCommand(Signed(argument[0]), Signed(argument[1]));
+            return FakeHost::SendCommand(Signed(argument[0]), Signed(argument[1]));
         default:
             return 0; // the reserved entry: recorded, and the tests expect it never
         }

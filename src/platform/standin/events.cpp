@@ -52,11 +52,15 @@ private:
     std::condition_variable changed;
 };
 
-Event* LookUpEvent(HANDLE handle) {
+// Runs `change` on the event `handle` names; FALSE with the last error set when it names none.
+BOOL ChangeEvent(HANDLE handle, void (Event::*change)()) {
     Event* event = dynamic_cast<Event*>(standin::LookUpHandle(handle));
-    if (event == nullptr)
+    if (event == nullptr) {
         standin::SetLastErrorCode(ERROR_INVALID_HANDLE);
-    return event;
+        return FALSE;
+    }
+    (event->*change)();
+    return TRUE;
 }
 
 } // namespace
@@ -79,19 +83,11 @@ HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initial
 }
 
 BOOL WINAPI SetEvent(HANDLE handle) {
-    Event* event = LookUpEvent(handle);
-    if (event == nullptr)
-        return FALSE;
-    event->Set();
-    return TRUE;
+    return ChangeEvent(handle, &Event::Set);
 }
 
 BOOL WINAPI ResetEvent(HANDLE handle) {
-    Event* event = LookUpEvent(handle);
-    if (event == nullptr)
-        return FALSE;
-    event->Reset();
-    return TRUE;
+    return ChangeEvent(handle, &Event::Reset);
 }
 
 void WINAPI Sleep(DWORD milliseconds) {

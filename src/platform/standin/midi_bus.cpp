@@ -19,6 +19,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -54,26 +55,47 @@ struct PortEntry {
     std::string name;
 };
 
-struct InHandle {
-    InHandle(int portId, MidiInProc procedure, DWORD_PTR value)
+// What an open port's handle holds in either direction.
+template <typename IdType, typename ProcedureType>
+struct PortHandle {
+    using Id = IdType;
+    using Procedure = ProcedureType;
+    PortHandle(int portId, Procedure procedure, DWORD_PTR value)
         : port(portId), callback(procedure), instance(value) {}
     int port; // 0 once the port was removed
-    MidiInProc callback;
+    Procedure callback;
     DWORD_PTR instance;
-    bool started = false;
-    DWORD startTime = 0;
     int busy = 0;        // callbacks in progress
     bool closed = false; // freed once no callback is in progress
 };
 
-struct OutHandle {
-    OutHandle(int portId, MidiOutProc procedure, DWORD_PTR value)
-        : port(portId), callback(procedure), instance(value) {}
-    int port; // 0 once the port was removed
-    MidiOutProc callback;
-    DWORD_PTR instance;
-    int busy = 0;
-    bool closed = false;
+// What differs between the two directions of a port, so that one piece of code opens, finds
+// and closes both: the device direction, the failures injected into its open and close, the
+// notices its callback gets and the names of its calls.
+struct Direction {
+    int devices;
+    StandinBusOperation openOperation;
+    StandinBusOperation closeOperation;
+    UINT opened;
+    UINT closed;
+    const char* openCall;
+    const char* closeCall;
+};
+
+struct InHandle : PortHandle<HMIDIIN, MidiInProc> {
+    static constexpr Direction kDirection = {
+        STANDIN_BUS_INPUT, STANDIN_BUS_OPEN_INPUT, STANDIN_BUS_CLOSE_INPUT, MIM_OPEN, MIM_CLOSE,
+        "midiInOpen",      "midiInClose"};
+    using PortHandle::PortHandle;
+    bool started = false;
+    DWORD startTime = 0;
+};
+
+struct OutHandle : PortHandle<HMIDIOUT, MidiOutProc> {
+    static constexpr Direction kDirection = {
+        STANDIN_BUS_OUTPUT, STANDIN_BUS_OPEN_OUTPUT, STANDIN_BUS_CLOSE_OUTPUT, MOM_OPEN, MOM_CLOSE,
+        "midiOutOpen",      "midiOutClose"};
+    using PortHandle::PortHandle;
     // Headers prepared now. A vector keeps its room, so that a steady stream of long messages
     // costs the bus no heap memory of its own.
     std::vector<MIDIHDR*> prepared;
@@ -156,12 +178,8 @@ public:
         ports.erase(std::remove_if(ports.begin(), ports.end(),
                                    [port](const PortEntry& entry) { return entry.id == port; }),
                     ports.end());
-        for (InHandle* handle : inHandles)
-            if (handle->port == port)
-                handle->port = 0;
-        for (OutHandle* handle : outHandles)
-            if (handle->port == port)
-                handle->port = 0;
+        ForgetPort(Opened<InHandle>(), port);
+        ForgetPort(Opened<OutHandle>(), port);
     }
 
     void Reset() {
@@ -169,20 +187,14 @@ public:
         // Handles a test left open are closed here, once their callbacks have returned, with
         // the close notice the platform sends when it closes a port.
         changed.wait(guard, [this] { return callbacksInProgress == 0 && !AnyBusy(); });
-        const std::set<InHandle*> openInputs = std::move(inHandles);
-        const std::set<OutHandle*> openOutputs = std::move(outHandles);
-        inHandles.clear();
-        outHandles.clear();
+        std::set<InHandle*> openInputs;
+        std::set<OutHandle*> openOutputs;
+        openInputs.swap(Opened<InHandle>());
+        openOutputs.swap(Opened<OutHandle>());
         completions.clear();
         guard.unlock();
-        for (InHandle* handle : openInputs) {
-            Notify(handle, MIM_CLOSE);
-            delete handle;
-        }
-        for (OutHandle* handle : openOutputs) {
-            Notify(handle, MOM_CLOSE);
-            delete handle;
-        }
+        CloseAll(openInputs);
+        CloseAll(openOutputs);
         guard.lock();
         ports.clear();
         injected.clear();
@@ -275,10 +287,10 @@ public:
         std::lock_guard<std::mutex> guard(lock);
         StandinBusCounters result = counters;
         result.longPending = static_cast<DWORD>(completions.size());
-        result.openInputs = static_cast<DWORD>(inHandles.size());
-        result.openOutputs = static_cast<DWORD>(outHandles.size());
+        result.openInputs = static_cast<DWORD>(Opened<InHandle>().size());
+        result.openOutputs = static_cast<DWORD>(Opened<OutHandle>().size());
         result.preparedHeaders = 0;
-        for (OutHandle* handle : outHandles)
+        for (OutHandle* handle : Opened<OutHandle>())
             result.preparedHeaders += static_cast<DWORD>(handle->prepared.size());
         return result;
     }
@@ -316,32 +328,35 @@ public:
         return MMSYSERR_NOERROR;
     }
 
-    MMRESULT OpenInput(LPHMIDIIN result, UINT index, DWORD_PTR callback, DWORD_PTR instance,
-                       DWORD flags) {
-        InHandle* handle = nullptr;
+    template <typename Handle>
+    MMRESULT Open(typename Handle::Id* result, UINT index, DWORD_PTR callback, DWORD_PTR instance,
+                  DWORD flags) {
+        Handle* handle = nullptr;
         {
             std::lock_guard<std::mutex> guard(lock);
-            ForbiddenInCallback("midiInOpen");
-            if (MMRESULT failure = CheckOpen(result, flags, STANDIN_BUS_OPEN_INPUT))
+            ForbiddenInCallback(Handle::kDirection.openCall);
+            if (MMRESULT failure = CheckOpen(result, flags, Handle::kDirection.openOperation))
                 return failure;
-            const PortEntry* entry = PortAt(STANDIN_BUS_INPUT, index);
+            const PortEntry* entry = PortAt(Handle::kDirection.devices, index);
             if (entry == nullptr)
                 return MMSYSERR_BADDEVICEID;
-            for (InHandle* open : inHandles)
-                if (open->port == entry->id)
-                    return MMSYSERR_ALLOCATED;
-            handle = new InHandle(entry->id, CallbackOf<MidiInProc>(callback, flags), instance);
-            inHandles.insert(handle);
-            *result = reinterpret_cast<HMIDIIN>(handle);
+            std::set<Handle*>& opened = Opened<Handle>();
+            if (std::any_of(opened.begin(), opened.end(),
+                            [entry](const Handle* open) { return open->port == entry->id; }))
+                return MMSYSERR_ALLOCATED;
+            handle = new Handle(entry->id, CallbackOf<typename Handle::Procedure>(callback, flags),
+                                instance);
+            opened.insert(handle);
+            *result = reinterpret_cast<typename Handle::Id>(handle);
         }
-        Notify(handle, MIM_OPEN);
+        Notify(handle, Handle::kDirection.opened);
         return MMSYSERR_NOERROR;
     }
 
     MMRESULT StartInput(HMIDIIN id, bool start, const char* call) {
         std::lock_guard<std::mutex> guard(lock);
         ForbiddenInCallback(call);
-        InHandle* handle = FindIn(id, call);
+        InHandle* handle = Find<InHandle>(id, call);
         if (handle == nullptr)
             return MMSYSERR_INVALHANDLE;
         if (start) {
@@ -356,21 +371,27 @@ public:
 
     // A callback in progress is not waited for, as the platform does not promise to: a caller
     // that must know when its callbacks have ended counts them itself.
-    MMRESULT CloseInput(HMIDIIN id) {
-        InHandle* handle = nullptr;
+    template <typename Handle>
+    MMRESULT Close(typename Handle::Id id) {
+        Handle* handle = nullptr;
         {
             std::lock_guard<std::mutex> guard(lock);
-            handle = FindIn(id, "midiInClose");
+            handle = Find<Handle>(id, Handle::kDirection.closeCall);
             if (handle == nullptr)
                 return MMSYSERR_INVALHANDLE;
-            if (MMRESULT failure = TakeFailure(STANDIN_BUS_CLOSE_INPUT))
+            if (HoldsBuffers(handle)) {
+                Misuse(std::string(Handle::kDirection.closeCall) +
+                       " with buffers the platform still holds");
+                return MIDIERR_STILLPLAYING;
+            }
+            if (MMRESULT failure = TakeFailure(Handle::kDirection.closeOperation))
                 return failure;
-            ForbiddenInCallback("midiInClose");
-            inHandles.erase(handle);
+            ForbiddenInCallback(Handle::kDirection.closeCall);
+            Opened<Handle>().erase(handle);
             handle->closed = true;
             ++handle->busy; // the close notice below
         }
-        Notify(handle, MIM_CLOSE);
+        Notify(handle, Handle::kDirection.closed);
         std::lock_guard<std::mutex> guard(lock);
         EndCallback(handle);
         return MMSYSERR_NOERROR;
@@ -378,34 +399,12 @@ public:
 
     MMRESULT UnprepareInput(HMIDIIN id, LPMIDIHDR header) {
         std::lock_guard<std::mutex> guard(lock);
-        if (FindIn(id, "midiInUnprepareHeader") == nullptr)
+        if (Find<InHandle>(id, "midiInUnprepareHeader") == nullptr)
             return MMSYSERR_INVALHANDLE;
         ForbiddenInCallback("midiInUnprepareHeader");
         if (header == nullptr)
             return MMSYSERR_INVALPARAM;
         header->dwFlags &= ~static_cast<DWORD>(MHDR_PREPARED);
-        return MMSYSERR_NOERROR;
-    }
-
-    MMRESULT OpenOutput(LPHMIDIOUT result, UINT index, DWORD_PTR callback, DWORD_PTR instance,
-                        DWORD flags) {
-        OutHandle* handle = nullptr;
-        {
-            std::lock_guard<std::mutex> guard(lock);
-            ForbiddenInCallback("midiOutOpen");
-            if (MMRESULT failure = CheckOpen(result, flags, STANDIN_BUS_OPEN_OUTPUT))
-                return failure;
-            const PortEntry* entry = PortAt(STANDIN_BUS_OUTPUT, index);
-            if (entry == nullptr)
-                return MMSYSERR_BADDEVICEID;
-            for (OutHandle* open : outHandles)
-                if (open->port == entry->id)
-                    return MMSYSERR_ALLOCATED;
-            handle = new OutHandle(entry->id, CallbackOf<MidiOutProc>(callback, flags), instance);
-            outHandles.insert(handle);
-            *result = reinterpret_cast<HMIDIOUT>(handle);
-        }
-        Notify(handle, MOM_OPEN);
         return MMSYSERR_NOERROR;
     }
 
@@ -415,7 +414,7 @@ public:
         int port = 0;
         {
             std::lock_guard<std::mutex> guard(lock);
-            OutHandle* handle = FindOut(id, "midiOutShortMsg");
+            OutHandle* handle = Find<OutHandle>(id, "midiOutShortMsg");
             if (handle == nullptr)
                 return MMSYSERR_INVALHANDLE;
             if (MMRESULT failure = TakeFailure(STANDIN_BUS_SEND_SHORT))
@@ -435,7 +434,7 @@ public:
     MMRESULT Prepare(HMIDIOUT id, LPMIDIHDR header, UINT size, bool prepare) {
         std::lock_guard<std::mutex> guard(lock);
         OutHandle* handle =
-            FindOut(id, prepare ? "midiOutPrepareHeader" : "midiOutUnprepareHeader");
+            Find<OutHandle>(id, prepare ? "midiOutPrepareHeader" : "midiOutUnprepareHeader");
         if (handle == nullptr)
             return MMSYSERR_INVALHANDLE;
         ForbiddenInCallback(prepare ? "midiOutPrepareHeader" : "midiOutUnprepareHeader");
@@ -470,7 +469,7 @@ public:
         int port = 0;
         {
             std::lock_guard<std::mutex> guard(lock);
-            handle = FindOut(id, "midiOutLongMsg");
+            handle = Find<OutHandle>(id, "midiOutLongMsg");
             if (handle == nullptr)
                 return MMSYSERR_INVALHANDLE;
             if (header == nullptr || size < sizeof(MIDIHDR))
@@ -509,7 +508,7 @@ public:
 
     MMRESULT ResetOutput(HMIDIOUT id) {
         std::unique_lock<std::mutex> guard(lock);
-        OutHandle* handle = FindOut(id, "midiOutReset");
+        OutHandle* handle = Find<OutHandle>(id, "midiOutReset");
         if (handle == nullptr)
             return MMSYSERR_INVALHANDLE;
         if (MMRESULT failure = TakeFailure(STANDIN_BUS_RESET_OUTPUT))
@@ -530,30 +529,6 @@ public:
             return MMSYSERR_NOERROR;
         }
         changed.wait(guard, [this, handle] { return !HasPending(handle); });
-        return MMSYSERR_NOERROR;
-    }
-
-    MMRESULT CloseOutput(HMIDIOUT id) {
-        OutHandle* handle = nullptr;
-        {
-            std::lock_guard<std::mutex> guard(lock);
-            handle = FindOut(id, "midiOutClose");
-            if (handle == nullptr)
-                return MMSYSERR_INVALHANDLE;
-            if (HasPending(handle)) {
-                Misuse("midiOutClose with buffers the platform still holds");
-                return MIDIERR_STILLPLAYING;
-            }
-            if (MMRESULT failure = TakeFailure(STANDIN_BUS_CLOSE_OUTPUT))
-                return failure;
-            ForbiddenInCallback("midiOutClose");
-            outHandles.erase(handle);
-            handle->closed = true;
-            ++handle->busy; // the close notice below
-        }
-        Notify(handle, MOM_CLOSE);
-        std::lock_guard<std::mutex> guard(lock);
-        EndCallback(handle);
         return MMSYSERR_NOERROR;
     }
 
@@ -623,22 +598,19 @@ private:
         return nullptr;
     }
 
-    InHandle* FindIn(HMIDIIN id, const char* call) {
-        auto* handle = reinterpret_cast<InHandle*>(id);
-        if (inHandles.count(handle) == 0) {
+    template <typename Handle>
+    Handle* Find(typename Handle::Id id, const char* call) {
+        auto* handle = reinterpret_cast<Handle*>(id);
+        if (Opened<Handle>().count(handle) == 0) {
             Misuse(std::string(call) + " with a handle that is not open");
             return nullptr;
         }
         return handle;
     }
 
-    OutHandle* FindOut(HMIDIOUT id, const char* call) {
-        auto* handle = reinterpret_cast<OutHandle*>(id);
-        if (outHandles.count(handle) == 0) {
-            Misuse(std::string(call) + " with a handle that is not open");
-            return nullptr;
-        }
-        return handle;
+    template <typename Handle>
+    std::set<Handle*>& Opened() {
+        return std::get<std::set<Handle*>>(openHandles);
     }
 
     bool HasPending(const OutHandle* handle) const {
@@ -646,6 +618,11 @@ private:
             completions.begin(), completions.end(),
             [handle](const Completion& pending) { return pending.handle == handle; });
     }
+
+    // Whether the platform holds buffers of the handle, which must not be closed then. Input
+    // ports never get buffers here.
+    static bool HoldsBuffers(const InHandle*) { return false; }
+    bool HoldsBuffers(const OutHandle* handle) const { return HasPending(handle); }
 
     void Misuse(const std::string& what) {
         ++counters.misuse;
@@ -668,11 +645,28 @@ private:
         Changed();
     }
 
-    bool AnyBusy() const {
-        return std::any_of(inHandles.begin(), inHandles.end(),
-                           [](const InHandle* handle) { return handle->busy > 0; }) ||
-               std::any_of(outHandles.begin(), outHandles.end(),
-                           [](const OutHandle* handle) { return handle->busy > 0; });
+    bool AnyBusy() { return AnyBusyIn(Opened<InHandle>()) || AnyBusyIn(Opened<OutHandle>()); }
+
+    template <typename Handle>
+    static bool AnyBusyIn(const std::set<Handle*>& handles) {
+        return std::any_of(handles.begin(), handles.end(),
+                           [](const Handle* handle) { return handle->busy > 0; });
+    }
+
+    template <typename Handle>
+    static void ForgetPort(const std::set<Handle*>& handles, int port) {
+        for (Handle* handle : handles)
+            if (handle->port == port)
+                handle->port = 0;
+    }
+
+    // Closes handles that are no longer open, with the platform's close notice.
+    template <typename Handle>
+    static void CloseAll(const std::set<Handle*>& handles) {
+        for (Handle* handle : handles) {
+            Notify(handle, Handle::kDirection.closed);
+            delete handle;
+        }
     }
 
     bool IsIdle() const {
@@ -682,13 +676,11 @@ private:
     }
 
     // Open and close notices come on the caller's thread, as the platform sends them.
-    static void Notify(InHandle* handle, UINT message) {
+    template <typename Handle>
+    static void Notify(Handle* handle, UINT message) {
         if (handle->callback != nullptr)
-            handle->callback(reinterpret_cast<HMIDIIN>(handle), message, handle->instance, 0, 0);
-    }
-    static void Notify(OutHandle* handle, UINT message) {
-        if (handle->callback != nullptr)
-            handle->callback(reinterpret_cast<HMIDIOUT>(handle), message, handle->instance, 0, 0);
+            handle->callback(reinterpret_cast<typename Handle::Id>(handle), message,
+                             handle->instance, 0, 0);
     }
 
     // Hands the oldest injected message to its port's callback, without the lock held while
@@ -697,7 +689,7 @@ private:
         const auto message = injected.front();
         injected.pop_front();
         InHandle* target = nullptr;
-        for (InHandle* handle : inHandles)
+        for (InHandle* handle : Opened<InHandle>())
             if (handle->port == message.first && handle->port != 0 && handle->started)
                 target = handle;
         if (target == nullptr || target->callback == nullptr) {
@@ -799,8 +791,7 @@ private:
     bool stopping = false;
     std::vector<PortEntry> ports;
     int nextPortId = 1;
-    std::set<InHandle*> inHandles;
-    std::set<OutHandle*> outHandles;
+    std::tuple<std::set<InHandle*>, std::set<OutHandle*>> openHandles;
     std::deque<std::pair<int, DWORD>> injected;
     int callbacksInProgress = 0;
     std::deque<Completion> completions;
@@ -917,7 +908,7 @@ MMRESULT WINAPI midiInGetDevCapsA(UINT_PTR deviceId, LPMIDIINCAPSA caps, UINT si
 
 MMRESULT WINAPI midiInOpen(LPHMIDIIN handle, UINT deviceId, DWORD_PTR callback, DWORD_PTR instance,
                            DWORD flags) {
-    return TheBus().OpenInput(handle, deviceId, callback, instance, flags);
+    return TheBus().Open<InHandle>(handle, deviceId, callback, instance, flags);
 }
 
 MMRESULT WINAPI midiInStart(HMIDIIN handle) {
@@ -931,7 +922,7 @@ MMRESULT WINAPI midiInReset(HMIDIIN handle) {
     return TheBus().StartInput(handle, false, "midiInReset");
 }
 MMRESULT WINAPI midiInClose(HMIDIIN handle) {
-    return TheBus().CloseInput(handle);
+    return TheBus().Close<InHandle>(handle);
 }
 
 MMRESULT WINAPI midiInPrepareHeader(HMIDIIN, LPMIDIHDR, UINT) {
@@ -963,11 +954,11 @@ MMRESULT WINAPI midiOutGetDevCapsA(UINT_PTR deviceId, LPMIDIOUTCAPSA caps, UINT 
 
 MMRESULT WINAPI midiOutOpen(LPHMIDIOUT handle, UINT deviceId, DWORD_PTR callback,
                             DWORD_PTR instance, DWORD flags) {
-    return TheBus().OpenOutput(handle, deviceId, callback, instance, flags);
+    return TheBus().Open<OutHandle>(handle, deviceId, callback, instance, flags);
 }
 
 MMRESULT WINAPI midiOutClose(HMIDIOUT handle) {
-    return TheBus().CloseOutput(handle);
+    return TheBus().Close<OutHandle>(handle);
 }
 
 MMRESULT WINAPI midiOutShortMsg(HMIDIOUT handle, DWORD message) {

@@ -555,19 +555,29 @@ public:
         return true;
     }
 
-    // The folded path and access of `handle`, checked against the open keys and the store.
-    LSTATUS Resolve(HKEY handle, std::string& path, REGSAM& access) {
+    // The folded path of `handle`, checked against the open keys, the store and the access
+    // the caller needs (none to name a key below it).
+    LSTATUS Resolve(HKEY handle, REGSAM needed, std::string& path) {
         if (handle == HKEY_CURRENT_USER) {
             path.clear();
-            access = KEY_ALL_ACCESS;
             return ERROR_SUCCESS;
         }
         auto* key = reinterpret_cast<OpenKey*>(handle);
         if (openKeys.count(key) == 0)
             return ERROR_INVALID_HANDLE;
         path = key->path;
-        access = key->access;
-        return Store().count(path) != 0 ? ERROR_SUCCESS : kErrorKeyDeleted;
+        if (Store().count(path) == 0)
+            return kErrorKeyDeleted;
+        return (key->access & needed) == needed ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+    }
+
+    // The folded path of `handle` and the names of `subKey` below it.
+    LSTATUS ResolveSubKey(HKEY handle, const std::string& subKey, std::string& base,
+                          std::vector<std::string>& names) {
+        const LSTATUS status = Resolve(handle, 0, base);
+        if (status != ERROR_SUCCESS)
+            return status;
+        return SplitPath(subKey, names) ? ERROR_SUCCESS : kErrorBadPathname;
     }
 
 private:
@@ -614,6 +624,17 @@ LSTATUS Locked(Body body) {
     }
 }
 
+// Runs a registry call on the open key `key`, which must grant the call `needed` access, with
+// the registry locked and the key's folded path.
+template <typename Body>
+LSTATUS LockedKey(HKEY key, REGSAM needed, Body body) {
+    return Locked([&](Registry& registry) -> LSTATUS {
+        std::string path;
+        const LSTATUS status = registry.Resolve(key, needed, path);
+        return status != ERROR_SUCCESS ? status : body(registry, path);
+    });
+}
+
 } // namespace
 
 extern "C" {
@@ -624,13 +645,10 @@ LSTATUS WINAPI RegOpenKeyA(HKEY key, LPCSTR subKey, PHKEY result) {
     *result = nullptr;
     return Locked([&](Registry& registry) -> LSTATUS {
         std::string base;
-        REGSAM access = 0;
-        const LSTATUS status = registry.Resolve(key, base, access);
+        std::vector<std::string> names;
+        const LSTATUS status = registry.ResolveSubKey(key, TextOrEmpty(subKey), base, names);
         if (status != ERROR_SUCCESS)
             return status;
-        std::vector<std::string> names;
-        if (!SplitPath(TextOrEmpty(subKey), names))
-            return kErrorBadPathname;
         if (names.empty()) { // an empty path names the key itself, and the same handle comes back
             *result = key;
             return ERROR_SUCCESS;
@@ -652,13 +670,10 @@ LSTATUS WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REG
     *result = nullptr;
     return Locked([&](Registry& registry) -> LSTATUS {
         std::string base;
-        REGSAM access = 0;
-        LSTATUS status = registry.Resolve(key, base, access);
+        std::vector<std::string> names;
+        LSTATUS status = registry.ResolveSubKey(key, subKey, base, names);
         if (status != ERROR_SUCCESS)
             return status;
-        std::vector<std::string> names;
-        if (!SplitPath(subKey, names))
-            return kErrorBadPathname;
         Keys updated = registry.Store();
         std::string path;
         bool created = false;
@@ -677,32 +692,26 @@ LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LP
                                 LPBYTE data, LPDWORD dataSize) {
     if (reserved != nullptr || (data != nullptr && dataSize == nullptr))
         return ERROR_INVALID_PARAMETER;
-    return Locked([&](Registry& registry) -> LSTATUS {
-        std::string path;
-        REGSAM access = 0;
-        const LSTATUS status = registry.Resolve(key, path, access);
-        if (status != ERROR_SUCCESS)
-            return status;
-        if ((access & KEY_QUERY_VALUE) == 0)
-            return ERROR_ACCESS_DENIED;
-        const auto& values = registry.Store().at(path).values;
-        const auto found = values.find(Fold(TextOrEmpty(valueName)));
-        if (found == values.end())
-            return ERROR_FILE_NOT_FOUND;
-        const Value& value = found->second;
-        const auto needed = static_cast<DWORD>(value.bytes.size());
-        if (type != nullptr)
-            *type = value.type;
-        if (data != nullptr && *dataSize < needed) {
-            *dataSize = needed; // nothing of the value is written into a buffer it does not fit
-            return ERROR_MORE_DATA;
-        }
-        if (data != nullptr)
-            std::memcpy(data, value.bytes.data(), needed);
-        if (dataSize != nullptr)
-            *dataSize = needed;
-        return ERROR_SUCCESS;
-    });
+    return LockedKey(
+        key, KEY_QUERY_VALUE, [&](Registry& registry, const std::string& path) -> LSTATUS {
+            const auto& values = registry.Store().at(path).values;
+            const auto found = values.find(Fold(TextOrEmpty(valueName)));
+            if (found == values.end())
+                return ERROR_FILE_NOT_FOUND;
+            const Value& value = found->second;
+            const auto needed = static_cast<DWORD>(value.bytes.size());
+            if (type != nullptr)
+                *type = value.type;
+            if (data != nullptr && *dataSize < needed) {
+                *dataSize = needed; // nothing of the value is written into a buffer it does not fit
+                return ERROR_MORE_DATA;
+            }
+            if (data != nullptr)
+                std::memcpy(data, value.bytes.data(), needed);
+            if (dataSize != nullptr)
+                *dataSize = needed;
+            return ERROR_SUCCESS;
+        });
 }
 
 LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const BYTE* data,
@@ -714,26 +723,20 @@ LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, con
         return ERROR_INVALID_PARAMETER;
     if (dataSize > kMaxValueBytes)
         return ERROR_NOT_ENOUGH_MEMORY;
-    return Locked([&](Registry& registry) -> LSTATUS {
-        std::string path;
-        REGSAM access = 0;
-        const LSTATUS status = registry.Resolve(key, path, access);
-        if (status != ERROR_SUCCESS)
-            return status;
-        if ((access & KEY_SET_VALUE) == 0)
-            return ERROR_ACCESS_DENIED;
-        Keys updated = registry.Store();
-        auto& values = updated.at(path).values;
-        const std::string folded = Fold(name);
-        const auto existing = values.find(folded);
-        const std::string storedName = existing != values.end() ? existing->second.name : name;
-        const auto* bytes = reinterpret_cast<const char*>(data);
-        values[folded] =
-            Value{storedName, type, bytes != nullptr ? std::string(bytes, dataSize) : ""};
-        if (!WithinStoreLimits(updated))
-            return ERROR_NOT_ENOUGH_MEMORY;
-        return registry.Commit(std::move(updated));
-    });
+    return LockedKey(
+        key, KEY_SET_VALUE, [&](Registry& registry, const std::string& path) -> LSTATUS {
+            Keys updated = registry.Store();
+            auto& values = updated.at(path).values;
+            const std::string folded = Fold(name);
+            const auto existing = values.find(folded);
+            const std::string storedName = existing != values.end() ? existing->second.name : name;
+            const auto* bytes = reinterpret_cast<const char*>(data);
+            values[folded] =
+                Value{storedName, type, bytes != nullptr ? std::string(bytes, dataSize) : ""};
+            if (!WithinStoreLimits(updated))
+                return ERROR_NOT_ENOUGH_MEMORY;
+            return registry.Commit(std::move(updated));
+        });
 }
 
 LSTATUS WINAPI RegCloseKey(HKEY key) {

@@ -62,6 +62,19 @@ private:
     const DWORD owner;
 };
 
+// The user data of the window `handle` names, the one slot at `index` the stand-in keeps; null
+// with the last error set when there is no such window or slot.
+LONG_PTR* UserDataOf(HWND handle, int index) {
+    standin::Window* window = standin::LookUpWindow(handle);
+    if (window == nullptr)
+        return nullptr;
+    if (index != GWLP_USERDATA) {
+        standin::SetLastErrorCode(ERROR_INVALID_INDEX);
+        return nullptr;
+    }
+    return &window->userData;
+}
+
 } // namespace
 
 namespace standin {
@@ -183,26 +196,16 @@ LRESULT WINAPI SendMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 LONG_PTR WINAPI SetWindowLongPtrA(HWND handle, int index, LONG_PTR value) {
-    standin::Window* window = standin::LookUpWindow(handle);
-    if (window == nullptr)
+    LONG_PTR* userData = UserDataOf(handle, index);
+    if (userData == nullptr)
         return 0;
-    if (index != GWLP_USERDATA) {
-        standin::SetLastErrorCode(ERROR_INVALID_INDEX);
-        return 0;
-    }
     standin::SetLastErrorCode(ERROR_SUCCESS);
-    return std::exchange(window->userData, value);
+    return std::exchange(*userData, value);
 }
 
 LONG_PTR WINAPI GetWindowLongPtrA(HWND handle, int index) {
-    standin::Window* window = standin::LookUpWindow(handle);
-    if (window == nullptr)
-        return 0;
-    if (index != GWLP_USERDATA) {
-        standin::SetLastErrorCode(ERROR_INVALID_INDEX);
-        return 0;
-    }
-    return window->userData;
+    const LONG_PTR* userData = UserDataOf(handle, index);
+    return userData != nullptr ? *userData : 0;
 }
 
 } // extern "C"
