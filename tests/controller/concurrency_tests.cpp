@@ -6,9 +6,11 @@
 #include <thread>
 
 #include "controls/midi_map.h"
+#include "host/host_api.h"
 #include "host/host_interface.h"
 #include "platform/standin/far_side.h"
 #include "support/controller_fixture.h"
+#include "support/surface_messages.h"
 
 namespace {
 
@@ -16,23 +18,26 @@ using ConcurrencyTest = ControllerFixture;
 
 // A mix of everything the surface sends: buttons, encoder touches and turns, fader, strip.
 DWORD SurfaceMessage(int i) {
+    // A turn of 63 steps back, the longest one message carries.
+    constexpr uint8_t kLongestTurnBack = 127;
+    const uint8_t velocity = (i / 8) % 2 ? kPressedVelocity : kReleasedVelocity;
     switch (i % 8) {
     case 0:
-        return NoteOn(Note::Play, (i / 8) % 2 ? 127 : 0);
+        return NoteOn(Note::Play, velocity);
     case 1:
-        return NoteOn(120, (i / 8) % 2 ? 127 : 0);
+        return NoteOn(Note::Encoder1Touch, velocity);
     case 2:
-        return ShortWord(0xB0, 16, static_cast<uint8_t>(i % 2 ? 1 : 127));
+        return ControlChange(ControlNumber::Encoder1Turn, i % 2 ? kTurnForward : kLongestTurnBack);
     case 3:
-        return NoteOn(104, (i / 8) % 2 ? 127 : 0);
-    case 4:
-        return ShortWord(0xE0, 0x10, static_cast<uint8_t>(i % 128));
+        return NoteOn(Note::FaderTouch, velocity);
+    case 4: // the fader and the strip move through the positions 8 apart
+        return FaderWord((i * 8 + 1) % kPositionCount);
     case 5:
-        return NoteOn(116, (i / 8) % 2 ? 127 : 0);
+        return NoteOn(Note::StripTouch, velocity);
     case 6:
-        return ShortWord(0xE9, 0, static_cast<uint8_t>(i % 128));
+        return PitchBend(Channel::Strip, i * 8 % kPositionCount);
     default:
-        return NoteOn(Note::Shift, (i / 8) % 2 ? 127 : 0);
+        return NoteOn(Note::Shift, velocity);
     }
 }
 
@@ -43,9 +48,9 @@ TEST_F(ConcurrencyTest, InputDuringTicksNotificationsAndClose) {
         if (i % 50 == 0) {
             StandinAdvanceClock(kRefreshPeriodMs); // without waiting for the bus
             PumpMessages();
-            UpdateController(19, i % 7, 0, 0);
-            UpdateController(17, i % 7, i % 2, 0);
-            UpdateController(23, i % 7, 0, 0);
+            UpdateController(HostParam::CurrentTrack, i % 7, 0, 0);
+            UpdateController(HostParam::Solo, i % 7, i % 2, 0);
+            UpdateController(HostParam::Pan, i % 7, 0, 0);
         }
     }
     // Close while the bus is still delivering.

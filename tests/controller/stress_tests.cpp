@@ -22,6 +22,7 @@
 #include "platform/standin/far_side.h"
 #include "platform/standin/midi_bus.h"
 #include "support/controller_fixture.h"
+#include "support/surface_messages.h"
 #include "support/watchdog.h"
 
 namespace {
@@ -29,8 +30,7 @@ namespace {
 constexpr long kDefaultMessages = 300000;
 constexpr long kDefaultCycles = 100;
 constexpr DWORD kIdleWaitMs = 60000;
-constexpr size_t kDisplayMessageBytes = 24;
-constexpr size_t kInitMessageBytes = 8;
+const size_t kInitMessageBytes = InitMessage().size();
 // How far the feeder may run ahead of the bus, so that input keeps arriving during the whole
 // run instead of queueing up at its start.
 constexpr DWORD kMaxQueued = 2000;
@@ -65,30 +65,36 @@ DWORD SurfaceWord(long i) {
                                      Note::TrackState16,
                                      Note::TrackState20,
                                      Note::Footswitch,
-                                     104,
-                                     120,
-                                     121,
-                                     122,
-                                     32,
-                                     33,
-                                     34,
-                                     116,
-                                     123};
+                                     Note::FaderTouch,
+                                     Note::Encoder1Touch,
+                                     Note::Encoder2Touch,
+                                     Note::Encoder3Touch,
+                                     Note::Encoder1Press,
+                                     Note::Encoder2Press,
+                                     Note::Encoder3Press,
+                                     Note::StripTouch,
+                                     Note::StripSecondTouch};
+    // Every status of a channel message, 0x80 to 0xEF: mapped, on other channels, or of
+    // kinds the surface never sends.
+    constexpr uint8_t kFirstChannelStatus = 0x80;
+    constexpr unsigned long kChannelStatusCount = 0x70;
     const auto pick = static_cast<unsigned long>(i);
     const bool on = (pick / 7) % 2 == 0;
     const auto seven = static_cast<uint8_t>(pick % 128);
     switch (pick % 6) {
     case 0:
     case 1:
-        return NoteOn(kNotes[pick % sizeof kNotes], on ? 127 : 0);
+        return NoteOn(kNotes[pick % sizeof kNotes], on ? kPressedVelocity : kReleasedVelocity);
     case 2:
-        return ShortWord(0xB0, static_cast<uint8_t>(16 + pick % 3), on ? 1 : 65);
+        return ControlChange(EncoderTurnNumber(static_cast<int>(pick % kEncoderCount)),
+                             on ? kTurnForward : kTurnBack);
     case 3:
-        return ShortWord(0xE0, static_cast<uint8_t>((pick % 8) << 4), seven);
+        return FaderWord(seven << 3 | static_cast<int>(pick % 8));
     case 4:
-        return ShortWord(0xE9, 0, seven);
+        return PitchBend(Channel::Strip, seven << 3);
     default:
-        return ShortWord(static_cast<uint8_t>(0x80 | pick % 0x70), seven, seven);
+        return ShortWord(static_cast<uint8_t>(kFirstChannelStatus | pick % kChannelStatusCount),
+                         seven, seven);
     }
 }
 
@@ -102,7 +108,7 @@ struct OutputCheck {
         auto* self = static_cast<OutputCheck*>(context);
         if (bytes == nullptr)
             ++self->shortMessages;
-        else if (length == kDisplayMessageBytes)
+        else if (length == kDisplayLineBytes)
             ++self->displayMessages;
         else if (length != kInitMessageBytes)
             ++self->malformed;

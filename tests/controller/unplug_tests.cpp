@@ -15,11 +15,12 @@
 #include "platform/standin/midi_bus.h"
 #include "support/case_name.h"
 #include "support/controller_fixture.h"
+#include "support/surface_messages.h"
 
 namespace {
 
 constexpr char kNoDriverText[] = "There is no driver installed on your system.";
-constexpr uint8_t kPitchBendStatus = 0xE0;
+constexpr uint8_t kFaderBendStatus = Status::PitchBend | Channel::Fader;
 constexpr char kTrackName[] = "Vocals";
 
 std::string FailureLine(const std::string& where) {
@@ -50,7 +51,7 @@ bool HasLongWith(const std::vector<SurfaceMessage>& messages, const std::string&
 
 bool HasPitchBend(const std::vector<SurfaceMessage>& messages) {
     return std::any_of(messages.begin(), messages.end(), [](const SurfaceMessage& message) {
-        return !message.isLong && (message.word & 0xFF) == kPitchBendStatus;
+        return !message.isLong && (message.word & 0xFF) == kFaderBendStatus;
     });
 }
 
@@ -156,8 +157,8 @@ TEST_F(RefusingSurfaceTest, GesturesStillReachTheHostAndNothingIsLostOnceSendsWo
         [](ControllerFixture& t) { t.Click(Note::Stop); },
         [](ControllerFixture& t) { t.Click(Note::Shift); },
         [](ControllerFixture& t) { t.Click(Note::Shift); },
-        [](ControllerFixture& t) { t.Turn(16, 3); },
-        [](ControllerFixture& t) { t.Bend(0, 700); },
+        [](ControllerFixture& t) { t.Turn(ControlNumber::Encoder1Turn, 3); },
+        [](ControllerFixture& t) { t.Bend(Channel::Fader, 700); },
         [](ControllerFixture& t) { t.Click(Note::Mode2); },
         [](ControllerFixture&) { UpdateController(HostParam::Record, 1, 0, 0); },
         [](ControllerFixture&) { UpdateController(HostParam::Solo, 0, 1, 0); },
@@ -193,7 +194,7 @@ TEST_F(UnplugTest, TheHostKeepsWorkingAndTheCloseCompletesAndFreesEverything) {
     HostRenamesTrack(*this);
     for (int refresh = 0; refresh < 5; ++refresh)
         SlowRefresh();
-    surface->Inject(NoteOn(Note::Stop, 127)); // a press that can no longer arrive
+    surface->Inject(NoteOn(Note::Stop, kPressedVelocity)); // a press that can no longer arrive
     VirtualSurface::WaitIdle();
     EXPECT_GE(BusCounters().dropped, 1u);
 
@@ -232,7 +233,7 @@ TEST_F(UnplugTest, ASurfacePluggedInAgainWorksAfterTheHostReopens) {
 
 TEST_F(UnplugTest, InputArrivingWhileThePortsVanishAndTheControllerCloses) {
     for (int i = 0; i < 2000; ++i) {
-        surface->Inject(NoteOn(Note::PlayMode, i % 2 ? 0 : 127));
+        surface->Inject(NoteOn(Note::PlayMode, i % 2 ? kReleasedVelocity : kPressedVelocity));
         if (i == 1000)
             surface->Unplug();
     }
