@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "controls/led.h"
 #include "controls/midi_map.h"
 #include "host/host_interface.h"
 #include "midi/midi_exceptions.h"
 #include "platform/standin/midi_bus.h"
 #include "support/controller_fixture.h"
+#include "support/surface_messages.h"
 
 namespace {
 
@@ -20,8 +22,11 @@ std::vector<uint8_t> BlankLine(uint8_t position) {
 }
 
 // Every note with an LED, in the order the bank darkens them.
-const std::vector<uint8_t> kLedOrder = {70, 42, 41, 44, 43, 74,  95, 54, 55, 56,
-                                        57, 87, 88, 86, 50, 115, 16, 8,  0};
+const std::vector<uint8_t> kLedOrder = {
+    Note::Shift,   Note::Mode0,        Note::Mode1,      Note::Mode2,       Note::Mode3,
+    Note::Mode4,   Note::Record,       Note::F1,         Note::F2,          Note::F3,
+    Note::F4,      Note::TrackLeft,    Note::TrackRight, Note::PlayMode,    Note::FaderFunction,
+    Note::AnySolo, Note::TrackState16, Note::Solo,       Note::TrackState20};
 
 TEST_F(CloseTest, BlanksBothLinesThenDarkensEveryLedInOrder) {
     // A lit LED and a page with text on both lines, so that nothing is off already.
@@ -36,13 +41,13 @@ TEST_F(CloseTest, BlanksBothLinesThenDarkensEveryLedInOrder) {
     const std::vector<SurfaceMessage> sent = surface->Received();
     ASSERT_EQ(sent.size(), 2 + kLedOrder.size());
     EXPECT_TRUE(sent[0].isLong);
-    EXPECT_EQ(sent[0].bytes, BlankLine(0x00));
+    EXPECT_EQ(sent[0].bytes, BlankLine(SysEx::kLine1Position));
     EXPECT_TRUE(sent[1].isLong);
-    EXPECT_EQ(sent[1].bytes, BlankLine(0x10));
+    EXPECT_EQ(sent[1].bytes, BlankLine(SysEx::kLine2Position));
     for (size_t led = 0; led < kLedOrder.size(); ++led) {
         const SurfaceMessage& message = sent[2 + led];
         EXPECT_FALSE(message.isLong) << "message " << 2 + led;
-        EXPECT_EQ(message.word, NoteOn(kLedOrder[led], 0)) << "LED " << led;
+        EXPECT_EQ(message.word, NoteOn(kLedOrder[led], kLedDark)) << "LED " << led;
     }
 }
 
@@ -55,7 +60,7 @@ TEST_F(CloseTest, ARefusedDisplayLineLeavesNoLedLit) {
     VirtualSurface::WaitIdle();
     std::vector<DWORD> expected;
     for (uint8_t note : kLedOrder)
-        expected.push_back(NoteOn(note, 0));
+        expected.push_back(NoteOn(note, kLedDark));
     EXPECT_EQ(SentShort(), expected);
     EXPECT_NE(debug.Text().find("Korvane: closing the surface failed: "), std::string::npos);
 }
@@ -70,7 +75,7 @@ TEST_F(CloseTest, ARefusedLedLeavesTheOthersDarkened) {
     VirtualSurface::WaitIdle();
     std::vector<DWORD> expected;
     for (size_t led = 1; led < kLedOrder.size(); ++led)
-        expected.push_back(NoteOn(kLedOrder[led], 0));
+        expected.push_back(NoteOn(kLedOrder[led], kLedDark));
     EXPECT_EQ(SentShort(), expected);
     EXPECT_EQ(debug.Text(), std::string("Korvane: feedback to the surface failed: ") +
                                 midi::CMIDIOutException(MMSYSERR_NOMEM).what() + "\n");

@@ -29,13 +29,15 @@
 #include "platform/standin/midi_bus.h"
 #include "support/case_name.h"
 #include "support/controller_fixture.h"
+#include "support/surface_messages.h"
 #include "support/watchdog.h"
 
 namespace {
 
 constexpr long kDefaultPresses = 300;
 constexpr long kDefaultCloseCycles = 25;
-constexpr uint8_t kLevelPosition = 0x55;
+// Where the user moves the fader.
+constexpr int kLevelPosition = 681;
 // The notifications a Host sends while the user works, the level among them.
 const int32_t kNotifiedCodes[] = {
     HostParam::Record,       HostParam::TrackState16, HostParam::Solo, HostParam::CurrentTrack,
@@ -51,20 +53,18 @@ long Scale(const char* variable, long fallback) {
 // One block of what a user does: Stop and F1 clicked (each press must reach the Host once),
 // with a touched encoder turned, a touched fader moved, Shift and a mode button in between.
 std::vector<DWORD> UserBlock(long block) {
-    const auto on = [](uint8_t note) { return NoteOn(note, 127); };
-    const auto off = [](uint8_t note) { return NoteOn(note, 0); };
+    const auto on = [](uint8_t note) { return NoteOn(note, kPressedVelocity); };
+    const auto off = [](uint8_t note) { return NoteOn(note, kReleasedVelocity); };
     std::vector<DWORD> words = {on(Note::Stop), off(Note::Stop), on(Note::F1), off(Note::F1)};
     switch (block % 4) {
     case 0:
         words.insert(words.end(), {on(Note::Encoder1Touch),
-                                   ShortWord(Status::ControlChange, ControlNumber::Encoder1Turn, 1),
+                                   ControlChange(ControlNumber::Encoder1Turn, kTurnForward),
                                    off(Note::Encoder1Touch)});
         break;
     case 1:
         words.insert(words.end(),
-                     {on(Note::FaderTouch),
-                      ShortWord(Status::PitchBend | Channel::Fader, 0x10, kLevelPosition),
-                      off(Note::FaderTouch)});
+                     {on(Note::FaderTouch), FaderWord(kLevelPosition), off(Note::FaderTouch)});
         break;
     case 2:
         words.insert(words.end(), {on(Note::Shift), off(Note::Shift)});
@@ -166,7 +166,7 @@ TEST_P(HostThreadsTest, ClosesWithInputInFlightLeaveTheSurfaceDarkAndTheHostAlon
             for (long block = 0; block < 60; ++block)
                 for (uint8_t note :
                      {Note::Shift, Note::PlayMode, Note::Mode2, Note::FaderFunction, Note::Stop})
-                    surface->Inject(NoteOn(note, block % 2 ? 0 : 127));
+                    surface->Inject(NoteOn(note, block % 2 ? kReleasedVelocity : kPressedVelocity));
             feederDone = true;
         });
         while (BusCounters().delivered - deliveredBefore < 20 && !feederDone.load())
@@ -181,10 +181,10 @@ TEST_P(HostThreadsTest, ClosesWithInputInFlightLeaveTheSurfaceDarkAndTheHostAlon
             << "a Host call after the close, cycle " << cycle;
         EXPECT_EQ(surface->Received().size(), sentAtClose) << "a message after the close";
         for (uint8_t note : kLedNotes)
-            EXPECT_EQ(surface->LastNoteValue(note), 0)
+            EXPECT_EQ(surface->LastNoteValue(note), kLedDark)
                 << "LED " << int{note} << ", cycle " << cycle;
-        EXPECT_EQ(surface->LastLine(0x00), kBlankLine);
-        EXPECT_EQ(surface->LastLine(0x10), kBlankLine);
+        EXPECT_EQ(surface->LastLine(SysEx::kLine1Position), kBlankLine);
+        EXPECT_EQ(surface->LastLine(SysEx::kLine2Position), kBlankLine);
 
         HostCallbackTable table = host.Table();
         ASSERT_EQ(OpenController(&table), 1);
@@ -237,7 +237,7 @@ using HostCallInProgressTest = ControllerFixture;
 
 TEST_F(HostCallInProgressTest, NotificationsThatFindInputBusyAreHandledInOrderAtTheNextTick) {
     HeldAction held(host, HostParam::Stop);
-    surface->Inject(NoteOn(Note::Stop, 127));
+    surface->Inject(NoteOn(Note::Stop, kPressedVelocity));
     ASSERT_TRUE(held.WaitUntilInside());
     // Each returns at once; a 16 for track 4 counts only after the track change before it.
     UpdateController(HostParam::Record, 1, 0, 0);
@@ -255,7 +255,7 @@ TEST_F(HostCallInProgressTest, NotificationsThatFindInputBusyAreHandledInOrderAt
 
 TEST_F(HostCallInProgressTest, TooManyToKeepAreReadBackFromTheHost) {
     HeldAction held(host, HostParam::Stop);
-    surface->Inject(NoteOn(Note::Stop, 127));
+    surface->Inject(NoteOn(Note::Stop, kPressedVelocity));
     ASSERT_TRUE(held.WaitUntilInside());
     host.SetInt(HostParam::TrackState16, 5, 1);
     host.SetInt(HostParam::Solo, 9, 1); // some track is soloed, not the current one
@@ -290,7 +290,7 @@ TEST_F(HostCallInProgressTest, ANotificationFromInsideAGestureWaitsForTheHostsTh
 
 TEST_F(HostCallInProgressTest, TheCloseServesTheCallAGestureWaitsForOnTheHostsThread) {
     host.BecomeKind(HostKind::OwnThread);
-    surface->Inject(NoteOn(Note::Stop, 127));
+    surface->Inject(NoteOn(Note::Stop, kPressedVelocity));
     // The gesture's call waits for this thread, which does not pump: only the close serves it.
     ASSERT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 10000, QS_SENDMESSAGE), WAIT_OBJECT_0);
     CloseController();
@@ -305,7 +305,7 @@ TEST_F(HostCallInProgressTest, TheCloseServesTheCallAGestureWaitsForOnTheHostsTh
 // to the process (here the test destroys it once the call has returned).
 TEST_F(HostCallInProgressTest, ACloseThatAGestureNeverLetsFinishReturnsAfterTwoSeconds) {
     HeldAction held(host, HostParam::Stop);
-    surface->Inject(NoteOn(Note::Stop, 127));
+    surface->Inject(NoteOn(Note::Stop, kPressedVelocity));
     ASSERT_TRUE(held.WaitUntilInside());
     Korvane* stuck = theController;
     const auto started = std::chrono::steady_clock::now();

@@ -10,6 +10,7 @@
 #include "controller/korvane.h"
 #include "controls/key_assignment_store.h"
 #include "controls/key_assignments.h"
+#include "controls/led.h"
 #include "controls/midi_map.h"
 #include "display/text_display.h"
 #include "host/host_interface.h"
@@ -19,11 +20,12 @@
 #include "support/controller_fixture.h"
 #include "support/debug_capture.h"
 #include "support/recording_host.h"
+#include "support/surface_messages.h"
 #include "support/virtual_surface.h"
 
 namespace {
 
-const std::vector<uint8_t> kInitMessage = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x01, 0x00, 0xF7};
+const std::vector<uint8_t> kInitMessage = InitMessage();
 constexpr char kPortsMissing[] = "Couldn't find Osterlink Midi port\n";
 
 // Ports created by name, with what the module sent to each output port recorded.
@@ -78,7 +80,7 @@ protected:
     // Whether a Stop press on the input port reaches the Host.
     bool Delivers(int inputPort) {
         host.ClearCalls();
-        StandinBusInject(inputPort, NoteOn(Note::Stop, 127));
+        StandinBusInject(inputPort, NoteOn(Note::Stop, kPressedVelocity));
         VirtualSurface::WaitIdle();
         return !host.CallsOf(HostCall::Set).empty();
     }
@@ -201,7 +203,7 @@ TEST_F(LifecycleTest, ClosingSendsBlankLinesAndDarkensEveryLedInOrder) {
     CloseController();
     std::vector<DWORD> expected;
     for (uint8_t note : kLedNotes)
-        expected.push_back(NoteOn(note, 0));
+        expected.push_back(NoteOn(note, kLedDark));
     EXPECT_EQ(words, expected);
 }
 

@@ -5,9 +5,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "controls/led.h"
 #include "controls/midi_map.h"
+#include "host/host_api.h"
 #include "platform/standin/far_side.h"
 #include "support/controller_fixture.h"
+#include "support/surface_messages.h"
 
 namespace {
 
@@ -74,23 +77,24 @@ TEST_F(RefreshTest, RecordNotificationSwitchesTheRecordLed) {
     UpdateController(HostParam::Record, 1, 0, 0);
     UpdateController(HostParam::Record, 0, 0, 0);
     UpdateController(HostParam::Record, -5, 0, 0);
-    EXPECT_EQ(SentShort(), (std::vector<DWORD>{NoteOn(Note::Record, 127), NoteOn(Note::Record, 0),
-                                               NoteOn(Note::Record, 127)}));
+    EXPECT_EQ(SentShort(),
+              (std::vector<DWORD>{NoteOn(Note::Record, kLedLit), NoteOn(Note::Record, kLedDark),
+                                  NoteOn(Note::Record, kLedLit)}));
 }
 
 TEST_F(RefreshTest, TrackStatesFollowOnlyTheCurrentTrack) {
-    UpdateController(19, 3, 0, 0);
+    UpdateController(HostParam::CurrentTrack, 3, 0, 0);
     ClearRecords();
-    UpdateController(16, 4, 1, 0);
-    UpdateController(20, 4, 1, 0);
-    UpdateController(17, 4, 1, 0);
+    UpdateController(HostParam::TrackState16, 4, 1, 0);
+    UpdateController(HostParam::TrackState20, 4, 1, 0);
+    UpdateController(HostParam::Solo, 4, 1, 0);
     EXPECT_TRUE(SentShort().empty());
-    UpdateController(16, 3, 1, 0);
-    UpdateController(17, 3, 1, 0);
-    UpdateController(20, 3, 1, 0);
+    UpdateController(HostParam::TrackState16, 3, 1, 0);
+    UpdateController(HostParam::Solo, 3, 1, 0);
+    UpdateController(HostParam::TrackState20, 3, 1, 0);
     EXPECT_EQ(SentShort(),
-              (std::vector<DWORD>{NoteOn(Note::TrackState16, 127), NoteOn(Note::Solo, 127),
-                                  NoteOn(Note::TrackState20, 127)}));
+              (std::vector<DWORD>{NoteOn(Note::TrackState16, kLedLit), NoteOn(Note::Solo, kLedLit),
+                                  NoteOn(Note::TrackState20, kLedLit)}));
 }
 
 TEST_F(RefreshTest, ASoloOnAnyTrackRecomputesAnySoloWhoseLedFollowsOnTheRefresh) {
@@ -98,12 +102,12 @@ TEST_F(RefreshTest, ASoloOnAnyTrackRecomputesAnySoloWhoseLedFollowsOnTheRefresh)
     UpdateController(HostParam::Solo, 50, 1, 0);
     EXPECT_TRUE(SentShort().empty()) << "track 50 is not the current track";
     SlowRefresh();
-    EXPECT_EQ(SentShort(), std::vector<DWORD>{NoteOn(Note::AnySolo, 127)});
+    EXPECT_EQ(SentShort(), std::vector<DWORD>{NoteOn(Note::AnySolo, kLedLit)});
     ClearRecords();
     host.SetInt(HostParam::Solo, 50, 0);
     UpdateController(HostParam::Solo, 50, 0, 0);
     SlowRefresh();
-    EXPECT_EQ(SentShort(), std::vector<DWORD>{NoteOn(Note::AnySolo, 0)});
+    EXPECT_EQ(SentShort(), std::vector<DWORD>{NoteOn(Note::AnySolo, kLedDark)});
 }
 
 TEST_F(RefreshTest, ANewCurrentTrackResendsLedsAndFaderTheSameTrackDoesNot) {
@@ -113,7 +117,7 @@ TEST_F(RefreshTest, ANewCurrentTrackResendsLedsAndFaderTheSameTrackDoesNot) {
     EXPECT_TRUE(SentShort().empty());
     UpdateController(HostParam::CurrentTrack, 5, 0, 0);
     const auto sent = SentShort();
-    EXPECT_NE(std::find(sent.begin(), sent.end(), NoteOn(Note::Record, 127)), sent.end());
+    EXPECT_NE(std::find(sent.begin(), sent.end(), NoteOn(Note::Record, kLedLit)), sent.end());
     EXPECT_NE(std::find_if(
                   sent.begin(), sent.end(),
                   [](DWORD word) { return (word & 0xFF) == (Status::PitchBend | Channel::Fader); }),
@@ -126,8 +130,7 @@ TEST_F(RefreshTest, LevelNotificationsWaitForTheSlowRefresh) {
     UpdateController(HostParam::Level, 0, 0, 0);
     EXPECT_TRUE(SentShort().empty());
     SlowRefresh();
-    EXPECT_EQ(SentShort(), std::vector<DWORD>{ShortWord(Status::PitchBend | Channel::Fader, 0x10,
-                                                        0x52)}); // 657: -6 dB
+    EXPECT_EQ(SentShort(), std::vector<DWORD>{FaderWord(657)}); // -6 dB
 }
 
 // Slow refreshes, up to 20, after which the display still shows the full track page.

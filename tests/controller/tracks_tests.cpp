@@ -6,6 +6,7 @@
 
 #include "controls/midi_map.h"
 #include "support/controller_fixture.h"
+#include "support/surface_messages.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ TEST_F(TracksTest, TheTrackEncoderSelectsTheNeighbour) {
     host.ClearCalls();
     TurnTrackEncoder(0);
     EXPECT_TRUE(HostSets().empty());
-    TurnTrackEncoder(64 + 3); // three back
+    TurnTrackEncoder(kTurnBack + 2); // three back
     TurnTrackEncoder(2);
     EXPECT_EQ(HostSets(), (std::vector<HostCall>{SetCall(HostParam::CurrentTrack, 0, 6),
                                                  SetCall(HostParam::CurrentTrack, 0, 8)}));
@@ -81,7 +82,7 @@ TEST_F(TracksTest, TrackModeIsModeZeroOrShiftLatched) {
         if (c.shift)
             Click(Note::Shift);
         host.ClearCalls();
-        TurnTrackEncoder(1);
+        TurnTrackEncoder(kTurnForward);
         EXPECT_EQ(SelectedATrack(), c.stepsTracks) << c.eqClicks << " " << c.shift;
         if (c.shift)
             Click(Note::Shift);
