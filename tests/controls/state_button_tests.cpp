@@ -6,8 +6,11 @@
 
 #include "bound_output.h"
 #include "controls/encoder_mode_selector.h"
+#include "controls/led.h"
+#include "controls/midi_map.h"
 #include "controls/state_button.h"
 #include "support/case_name.h"
+#include "support/surface_messages.h"
 
 namespace {
 
@@ -25,35 +28,37 @@ protected:
 };
 
 TEST_F(LedTest, SetStateLightsASteadyLedAtOnceAndOnlyOnce) {
-    StateButton record(95, true);
+    StateButton record(Note::Record, true);
     record.SetState(true);
     record.SetState(true);
     record.UpdateLed(false);
-    EXPECT_EQ(Sent(), std::vector<DWORD>{NoteOn(95, 127)});
+    EXPECT_EQ(Sent(), std::vector<DWORD>{NoteOn(Note::Record, kLedLit)});
     record.SetState(false);
     record.SetState(false);
-    EXPECT_EQ(Sent(), std::vector<DWORD>{NoteOn(95, 0)});
+    EXPECT_EQ(Sent(), std::vector<DWORD>{NoteOn(Note::Record, kLedDark)});
 }
 
 TEST_F(LedTest, AForcedUpdateResendsALitSteadyLedLit) {
-    StateButton solo(8, true);
+    StateButton solo(Note::Solo, true);
     solo.SetState(true);
     Sent();
     solo.UpdateLed(true);
     solo.UpdateLed(false);
-    EXPECT_EQ(Sent(), std::vector<DWORD>{NoteOn(8, 127)});
+    EXPECT_EQ(Sent(), std::vector<DWORD>{NoteOn(Note::Solo, kLedLit)});
 }
 
 TEST_F(LedTest, ToggleSendsForcedEveryTime) {
-    StateButton playMode(86, true);
+    StateButton playMode(Note::PlayMode, true);
     playMode.Toggle();
     playMode.UpdateLed(true); // what the playMode action does after its toggle
     playMode.Toggle();
-    EXPECT_EQ(Sent(), (std::vector<DWORD>{NoteOn(86, 127), NoteOn(86, 127), NoteOn(86, 0)}));
+    EXPECT_EQ(Sent(),
+              (std::vector<DWORD>{NoteOn(Note::PlayMode, kLedLit), NoteOn(Note::PlayMode, kLedLit),
+                                  NoteOn(Note::PlayMode, kLedDark)}));
 }
 
 TEST_F(LedTest, AButtonWithoutLedNeverSends) {
-    StateButton play(94, false);
+    StateButton play(Note::Play, false);
     play.SetState(true);
     play.Toggle();
     play.UpdateLed(true);
@@ -62,24 +67,24 @@ TEST_F(LedTest, AButtonWithoutLedNeverSends) {
 }
 
 TEST_F(LedTest, BlinkingFlipsAtTheFirstUpdateAfterEachInterval) {
-    StateButton shift(70, true);
+    StateButton shift(Note::Shift, true);
     shift.SetBlink(true);
     shift.SetState(true); // more than 400 ms since the stamp at 0: flips at once
-    EXPECT_EQ(Sent(), std::vector<DWORD>{NoteOn(70, 127)});
+    EXPECT_EQ(Sent(), std::vector<DWORD>{NoteOn(Note::Shift, kLedLit)});
     StandinAdvanceClock(360);
     shift.UpdateLed(false);
     shift.UpdateLed(true); // forced, still within the interval: blinking keeps its timing
     EXPECT_TRUE(Sent().empty());
     StandinAdvanceClock(41);
     shift.UpdateLed(false);
-    EXPECT_EQ(Sent(), std::vector<DWORD>{NoteOn(70, 0)});
+    EXPECT_EQ(Sent(), std::vector<DWORD>{NoteOn(Note::Shift, kLedDark)});
     StandinAdvanceClock(401);
     shift.UpdateLed(false);
-    EXPECT_EQ(Sent(), std::vector<DWORD>{NoteOn(70, 127)});
+    EXPECT_EQ(Sent(), std::vector<DWORD>{NoteOn(Note::Shift, kLedLit)});
 }
 
 TEST_F(LedTest, SwitchingOffABlinkingLedSendsOnlyWhenItIsLit) {
-    StateButton shift(70, true);
+    StateButton shift(Note::Shift, true);
     shift.SetBlink(true);
     shift.SetState(true);
     StandinAdvanceClock(401);
@@ -91,23 +96,23 @@ TEST_F(LedTest, SwitchingOffABlinkingLedSendsOnlyWhenItIsLit) {
 
 TEST_F(LedTest, BlinkingGoesOnAcrossTheTickCountWrap) {
     StandinUseTestClock(0xFFFFFF00u);
-    AnySoloLED anySolo(115);
+    AnySoloLED anySolo(Note::AnySolo);
     anySolo.state = true;
     anySolo.UpdateLed(false);
-    EXPECT_EQ(Sent(), std::vector<DWORD>{NoteOn(115, 127)});
-    for (DWORD expected : {0u, 127u, 0u}) {
+    EXPECT_EQ(Sent(), std::vector<DWORD>{NoteOn(Note::AnySolo, kLedLit)});
+    for (uint8_t expected : {kLedDark, kLedLit, kLedDark}) {
         StandinAdvanceClock(401); // crosses zero on the first step
         anySolo.UpdateLed(false);
-        EXPECT_EQ(Sent(), std::vector<DWORD>{NoteOn(115, static_cast<uint8_t>(expected))});
+        EXPECT_EQ(Sent(), std::vector<DWORD>{NoteOn(Note::AnySolo, expected)});
     }
 }
 
 TEST_F(LedTest, AnySoloHasNoButtonAndAlwaysUpdates) {
-    AnySoloLED anySolo(115);
-    const uint8_t press[] = {0x90, 115, 127};
+    AnySoloLED anySolo(Note::AnySolo);
+    const uint8_t press[] = {Status::NoteOn, Note::AnySolo, kPressedVelocity};
     EXPECT_FALSE(anySolo.Match(press, 3));
     anySolo.LedOff();
-    EXPECT_EQ(Sent(), std::vector<DWORD>{NoteOn(115, 0)});
+    EXPECT_EQ(Sent(), std::vector<DWORD>{NoteOn(Note::AnySolo, kLedDark)});
 }
 
 struct ModeCase {
@@ -126,9 +131,9 @@ TEST_P(ModeSelectorTest, LightsTheButtonOfTheMode) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, ModeSelectorTest,
-                         ::testing::Values(ModeCase{"Track", 0, {NoteOn(42, 127)}},
-                                           ModeCase{"Eq", 4, {NoteOn(44, 127)}},
-                                           ModeCase{"EqBand", 5, {NoteOn(44, 127)}}),
+                         ::testing::Values(ModeCase{"Track", 0, {NoteOn(Note::Mode0, kLedLit)}},
+                                           ModeCase{"Eq", 4, {NoteOn(Note::Mode2, kLedLit)}},
+                                           ModeCase{"EqBand", 5, {NoteOn(Note::Mode2, kLedLit)}}),
                          CaseName());
 
 TEST_F(LedTest, EqBandModeBlinksTheEqButtonAndEqModeHoldsItSteady) {
@@ -138,12 +143,13 @@ TEST_F(LedTest, EqBandModeBlinksTheEqButtonAndEqModeHoldsItSteady) {
     EXPECT_TRUE(selector.modeButtons[2].blink);
     StandinAdvanceClock(401);
     selector.Refresh(false);
-    EXPECT_EQ(Sent(), (std::vector<DWORD>{NoteOn(44, 127), NoteOn(44, 0)}));
+    EXPECT_EQ(Sent(),
+              (std::vector<DWORD>{NoteOn(Note::Mode2, kLedLit), NoteOn(Note::Mode2, kLedDark)}));
     selector.mode = 4;
     selector.Refresh(false);
     StandinAdvanceClock(401);
     selector.Refresh(false);
-    EXPECT_EQ(Sent(), std::vector<DWORD>{NoteOn(44, 127)});
+    EXPECT_EQ(Sent(), std::vector<DWORD>{NoteOn(Note::Mode2, kLedLit)});
     EXPECT_FALSE(selector.modeButtons[0].GetState());
 }
 
