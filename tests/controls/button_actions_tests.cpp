@@ -8,10 +8,14 @@
 
 #include "controls/button_bank.h"
 #include "controls/encoder_mode_selector.h"
+#include "controls/led.h"
 #include "controls/midi_map.h"
+#include "host/host_api.h"
 #include "support/case_name.h"
 #include "support/controller_fixture.h"
 #include "support/part_context.h"
+#include "support/recording_host.h"
+#include "support/surface_messages.h"
 
 namespace {
 
@@ -39,7 +43,7 @@ protected:
     // The fader-function button's latch, as its LED shows it once refreshed.
     bool FaderFunctionLit() {
         SlowRefresh();
-        return surface->LastNoteValue(Note::FaderFunction) == 127;
+        return surface->LastNoteValue(Note::FaderFunction) == kLedLit;
     }
 };
 
@@ -63,16 +67,24 @@ TEST_P(PlainButtonTest, PressAndReleaseCallTheHost) {
 
 INSTANTIATE_TEST_SUITE_P(
     Transport, PlainButtonTest,
-    ::testing::Values(PlainCase{"rewind", Note::Rewind, {SetCall(0, 1)}, {SetCall(0, 0)}},
-                      PlainCase{"forward", Note::FastForward, {SetCall(1, 1)}, {SetCall(1, 0)}},
-                      PlainCase{"stop", Note::Stop, {SetCall(2, 1)}, {}},
-                      PlainCase{"play", Note::Play, {SetCall(3, 1)}, {}},
-                      PlainCase{"record", Note::Record, {SetCall(7, 1)}, {}},
-                      PlainCase{"trackLeft", Note::TrackLeft, {SetCall(19, 0, 0)}, {}},
-                      PlainCase{"trackRight", Note::TrackRight, {SetCall(19, 0, 1)}, {}},
-                      PlainCase{"trackState16", Note::TrackState16, {SetCall(16, 1, 0)}, {}},
-                      PlainCase{"solo", Note::Solo, {SetCall(17, 1, 0)}, {}},
-                      PlainCase{"trackState20", Note::TrackState20, {SetCall(20, 1, 0)}, {}}),
+    ::testing::Values(
+        PlainCase{"rewind",
+                  Note::Rewind,
+                  {SetCall(HostParam::Rewind, 1)},
+                  {SetCall(HostParam::Rewind, 0)}},
+        PlainCase{"forward",
+                  Note::FastForward,
+                  {SetCall(HostParam::FastForward, 1)},
+                  {SetCall(HostParam::FastForward, 0)}},
+        PlainCase{"stop", Note::Stop, {SetCall(HostParam::Stop, 1)}, {}},
+        PlainCase{"play", Note::Play, {SetCall(HostParam::Play, 1)}, {}},
+        PlainCase{"record", Note::Record, {SetCall(HostParam::Record, 1)}, {}},
+        PlainCase{"trackLeft", Note::TrackLeft, {SetCall(HostParam::CurrentTrack, 0, 0)}, {}},
+        PlainCase{"trackRight", Note::TrackRight, {SetCall(HostParam::CurrentTrack, 0, 1)}, {}},
+        PlainCase{"trackState16", Note::TrackState16, {SetCall(HostParam::TrackState16, 1, 0)}, {}},
+        PlainCase{"solo", Note::Solo, {SetCall(HostParam::Solo, 1, 0)}, {}},
+        PlainCase{
+            "trackState20", Note::TrackState20, {SetCall(HostParam::TrackState20, 1, 0)}, {}}),
     CaseName());
 
 struct CommandCase {
@@ -92,8 +104,8 @@ TEST_P(CommandButtonTest, SendsTheAssignedCommandDownAndUp) {
     Release(GetParam().note);
     const int32_t command = CommandIndex(GetParam().command);
     ASSERT_NE(command, -1);
-    EXPECT_EQ(HostCommands(),
-              (std::vector<HostCall>{CommandCall(command, 0x90), CommandCall(command, 0x80)}));
+    EXPECT_EQ(HostCommands(), (std::vector<HostCall>{CommandCall(command, kCommandKeyDown),
+                                                     CommandCall(command, kCommandKeyUp)}));
     EXPECT_TRUE(HostSets().empty());
 }
 
@@ -127,8 +139,8 @@ TEST_F(ButtonActionsTest, ShiftPressedAndReleasedAloneLatchesAndUnlatchesWithIts
     for (int period = 0; period < 4; ++period)
         SlowRefresh();
     const std::vector<DWORD> sent = SentShort();
-    EXPECT_NE(std::find(sent.begin(), sent.end(), NoteOn(Note::Shift, 0)), sent.end());
-    EXPECT_NE(std::find(sent.begin(), sent.end(), NoteOn(Note::Shift, 127)), sent.end());
+    EXPECT_NE(std::find(sent.begin(), sent.end(), NoteOn(Note::Shift, kLedDark)), sent.end());
+    EXPECT_NE(std::find(sent.begin(), sent.end(), NoteOn(Note::Shift, kLedLit)), sent.end());
     Click(Note::Shift);
     EXPECT_FALSE(ShiftLatched());
 }
@@ -138,8 +150,8 @@ TEST_F(ButtonActionsTest, ShiftHeldOverAnotherKeyActsAsAModifier) {
     Click(Note::F2);
     Release(Note::Shift);
     const int32_t shiftF2 = CommandIndex("Insert: MIDI Track");
-    EXPECT_EQ(HostCommands(),
-              (std::vector<HostCall>{CommandCall(shiftF2, 0x90), CommandCall(shiftF2, 0x80)}));
+    EXPECT_EQ(HostCommands(), (std::vector<HostCall>{CommandCall(shiftF2, kCommandKeyDown),
+                                                     CommandCall(shiftF2, kCommandKeyUp)}));
     EXPECT_FALSE(ShiftLatched());
 }
 
@@ -149,45 +161,47 @@ TEST_F(ButtonActionsTest, ShiftLatchedThenHeldOverAKeyUnlatchesFirst) {
     Click(Note::F2);
     Release(Note::Shift);
     const int32_t f2 = CommandIndex("Multitrack / Edit View toggle");
-    EXPECT_EQ(HostCommands(),
-              (std::vector<HostCall>{CommandCall(f2, 0x90), CommandCall(f2, 0x80)}));
+    EXPECT_EQ(HostCommands(), (std::vector<HostCall>{CommandCall(f2, kCommandKeyDown),
+                                                     CommandCall(f2, kCommandKeyUp)}));
     EXPECT_FALSE(ShiftLatched());
 }
 
 TEST_F(ButtonActionsTest, StopIgnoresShift) {
     Click(Note::Shift);
     Click(Note::Stop);
-    EXPECT_EQ(HostSets(), std::vector<HostCall>{SetCall(2, 1)});
+    EXPECT_EQ(HostSets(), std::vector<HostCall>{SetCall(HostParam::Stop, 1)});
 }
 
 TEST_F(ButtonActionsTest, PlayModeSelectsTheAlternativePlayAndLightsAtOnce) {
     Click(Note::PlayMode);
     // Lit at once, and the forced update that follows resends it lit.
-    EXPECT_EQ(SentShort(),
-              (std::vector<DWORD>{NoteOn(Note::PlayMode, 127), NoteOn(Note::PlayMode, 127)}));
+    EXPECT_EQ(SentShort(), (std::vector<DWORD>{NoteOn(Note::PlayMode, kLedLit),
+                                               NoteOn(Note::PlayMode, kLedLit)}));
     Click(Note::Play);
     Click(Note::PlayMode);
     Click(Note::Play);
-    EXPECT_EQ(HostSets(), (std::vector<HostCall>{SetCall(5, 1), SetCall(3, 1)}));
+    EXPECT_EQ(HostSets(), (std::vector<HostCall>{SetCall(HostParam::PlayAlternative, 1),
+                                                 SetCall(HostParam::Play, 1)}));
 }
 
 TEST_F(ButtonActionsTest, ShiftedTrackStateButtonsActOnEveryTrack) {
-    host.SetInt(16, 5, 1);
-    host.SetInt(16, 9, 1);
-    host.SetInt(17, 3, 1);
-    host.SetInt(17, 7, 1);
+    host.SetInt(HostParam::TrackState16, 5, 1);
+    host.SetInt(HostParam::TrackState16, 9, 1);
+    host.SetInt(HostParam::Solo, 3, 1);
+    host.SetInt(HostParam::Solo, 7, 1);
     Click(Note::Shift);
     Click(Note::TrackState16);
     Click(Note::Solo);
-    EXPECT_EQ(HostSets(),
-              (std::vector<HostCall>{SetCall(16, 1, 5), SetCall(16, 1, 9), SetCall(17, 1, 7)}));
+    EXPECT_EQ(HostSets(), (std::vector<HostCall>{SetCall(HostParam::TrackState16, 1, 5),
+                                                 SetCall(HostParam::TrackState16, 1, 9),
+                                                 SetCall(HostParam::Solo, 1, 7)}));
 }
 
 TEST_F(ButtonActionsTest, TrackStateButtonsActOnTheCurrentTrack) {
-    UpdateController(19, 12, 0, 0);
+    UpdateController(HostParam::CurrentTrack, 12, 0, 0);
     host.ClearCalls();
     Click(Note::TrackState20);
-    EXPECT_EQ(HostSets(), std::vector<HostCall>{SetCall(20, 1, 12)});
+    EXPECT_EQ(HostSets(), std::vector<HostCall>{SetCall(HostParam::TrackState20, 1, 12)});
 }
 
 TEST_F(ButtonActionsTest, TheSecondEqModeButtonCyclesTheEqModes) {
@@ -221,16 +235,16 @@ TEST_F(ButtonActionsTest, FaderFunctionTogglesOnReleaseUnlessAnEncoderWasTouched
 
 TEST_F(ButtonActionsTest, ShiftFaderFunctionJumpsToTheLastNamedTrackAndBack) {
     host.SetName(11, "Keys");
-    UpdateController(19, 4, 0, 0);
+    UpdateController(HostParam::CurrentTrack, 4, 0, 0);
     Click(Note::Shift);
     host.ClearCalls();
     Click(Note::FaderFunction);
-    EXPECT_EQ(HostSets(), std::vector<HostCall>{SetCall(19, 0, 11)});
+    EXPECT_EQ(HostSets(), std::vector<HostCall>{SetCall(HostParam::CurrentTrack, 0, 11)});
     EXPECT_FALSE(FaderFunctionLit()); // left as it was
-    UpdateController(19, 11, 0, 0);
+    UpdateController(HostParam::CurrentTrack, 11, 0, 0);
     host.ClearCalls();
     Click(Note::FaderFunction);
-    EXPECT_EQ(HostSets(), std::vector<HostCall>{SetCall(19, 0, 4)});
+    EXPECT_EQ(HostSets(), std::vector<HostCall>{SetCall(HostParam::CurrentTrack, 0, 4)});
 }
 
 TEST_F(ButtonActionsTest, AMissingPunchInCommandSendsNothing) {

@@ -399,6 +399,8 @@ TEST_F(TouchStripTest, PositionWithoutATouchChangesOnlyThePosition) {
 
 constexpr uint8_t kStripBend = Status::PitchBend | Channel::Strip;
 constexpr uint8_t kFaderBend = Status::PitchBend | Channel::Fader;
+// A note-off: the surface's sensors never send one.
+constexpr uint8_t kNoteOffStatus = 0x80;
 
 struct ConsumeCase {
     const char* name;
@@ -426,7 +428,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ConsumeCase{"Touch", Status::NoteOn, kTouchNote, true},
                       ConsumeCase{"SecondTouch", Status::NoteOn, kSecondTouchNote, true},
                       ConsumeCase{"TouchOnChannel2", Status::NoteOn + 1, kTouchNote, false},
-                      ConsumeCase{"TouchAsNoteOff", 0x80, kTouchNote, false},
+                      ConsumeCase{"TouchAsNoteOff", kNoteOffStatus, kTouchNote, false},
                       ConsumeCase{"EncoderTouch", Status::NoteOn, Note::Encoder1Touch, false}),
     CaseName());
 

@@ -478,8 +478,8 @@ TEST_F(OpenControllerSettingsTest, AConfirmedAssignmentActsOnTheKeyAtOnce) {
 
     Click(Note::F1);
     const int32_t paste = CommandIndex("Edit: Paste");
-    EXPECT_EQ(HostCommands(),
-              (std::vector<HostCall>{CommandCall(paste, 0x90), CommandCall(paste, 0x80)}));
+    EXPECT_EQ(HostCommands(), (std::vector<HostCall>{CommandCall(paste, kCommandKeyDown),
+                                                     CommandCall(paste, kCommandKeyUp)}));
 }
 
 } // namespace
