@@ -15,6 +15,7 @@
 #include "support/case_name.h"
 #include "support/controller_fixture.h"
 #include "support/part_context.h"
+#include "support/surface_messages.h"
 
 namespace {
 
@@ -30,17 +31,13 @@ constexpr uint8_t kTurn[] = {ControlNumber::Encoder1Turn, ControlNumber::Encoder
                              ControlNumber::Encoder3Turn};
 constexpr uint8_t kFaderBend = Status::PitchBend | Channel::Fader;
 
-// Controller values of a relative encoder.
+// Controller values of a relative encoder: forward the steps themselves, back the steps
+// counted on from a turn one step back.
 constexpr uint8_t Forward(int steps) {
     return static_cast<uint8_t>(steps);
 }
 constexpr uint8_t Back(int steps) {
-    return static_cast<uint8_t>(64 + steps);
-}
-
-DWORD PitchBend(int position) {
-    return ShortWord(kFaderBend, static_cast<uint8_t>((position & 7) << 4),
-                     static_cast<uint8_t>((position >> 3) & 0x7F));
+    return static_cast<uint8_t>(kTurnBack - 1 + steps);
 }
 
 // The fader and encoders on their own, for what only their dispatch tells: which messages they
@@ -53,7 +50,9 @@ public:
         const uint8_t bytes[] = {status, data1, data2};
         return pages.Dispatch(bytes, sizeof bytes);
     }
-    bool Touch(uint8_t sensor, bool on) { return Dispatch(Status::NoteOn, sensor, on ? 127 : 0); }
+    bool Touch(uint8_t sensor, bool on) {
+        return Dispatch(Status::NoteOn, sensor, on ? kPressedVelocity : kReleasedVelocity);
+    }
     bool Touched(uint8_t sensor) const {
         const PageState page = pages.Page();
         if (sensor == kFaderTouch)
@@ -86,7 +85,7 @@ protected:
         SlowRefresh();
     }
     void SelectMode(int mode) {
-        // From track mode: note 44 selects EQ mode, and EQ band mode when pressed again.
+        // From track mode: Mode2 selects EQ mode, and EQ band mode when pressed again.
         if (mode != kTrackMode)
             Click(Note::Mode2);
         if (mode == kEqBandMode)
@@ -116,7 +115,7 @@ TEST_F(DisplayPagesTest, UntouchedFaderMovesAreNotConsumed) {
     EXPECT_TRUE(HostSets().empty());
     EXPECT_TRUE(FaderSends().empty());
     StandalonePages standalone;
-    EXPECT_FALSE(standalone.Dispatch(kFaderBend, 0x10, 0x60));
+    EXPECT_FALSE(standalone.Dispatch(kFaderBend, 0x10, 0x60)); // position 769
 }
 
 struct LawCase {
@@ -140,11 +139,11 @@ TEST_F(DisplayPagesTest, TouchedFaderSetsTheLevelAndEchoesItsPosition) {
         ClearRecords();
         MoveFader(c.position);
         EXPECT_EQ(HostSets(), std::vector<HostCall>{c.set});
-        EXPECT_EQ(FaderSends(), std::vector<DWORD>{PitchBend(c.position)});
+        EXPECT_EQ(FaderSends(), std::vector<DWORD>{FaderWord(c.position)});
     }
     ClearRecords();
     MoveFader(657); // the same position again is echoed again
-    EXPECT_EQ(FaderSends(), std::vector<DWORD>{PitchBend(657)});
+    EXPECT_EQ(FaderSends(), std::vector<DWORD>{FaderWord(657)});
 }
 
 TEST_F(DisplayPagesTest, WithFlipInTrackModeTheFaderSetsThePan) {
@@ -182,7 +181,7 @@ TEST_F(DisplayPagesTest, TheMotorHoldsStillWhileTouchedAndFor800MsAfterARelease)
     EXPECT_TRUE(FaderSends().empty());
     host.SetDouble(HostParam::Level, kTrack, -3.0);
     SlowRefresh();
-    EXPECT_EQ(FaderSends(), std::vector<DWORD>{PitchBend(712)});
+    EXPECT_EQ(FaderSends(), std::vector<DWORD>{FaderWord(712)});
 }
 
 TEST_F(DisplayPagesTest, TheMotorWaitsForATrackStepToSettle) {
@@ -191,7 +190,7 @@ TEST_F(DisplayPagesTest, TheMotorWaitsForATrackStepToSettle) {
     UpdateController(HostParam::CurrentTrack, kTrack + 1, 0, 0); // a forced update
     EXPECT_TRUE(FaderSends().empty());
     SlowRefresh();
-    EXPECT_EQ(FaderSends(), std::vector<DWORD>{PitchBend(885)});
+    EXPECT_EQ(FaderSends(), std::vector<DWORD>{FaderWord(885)});
 }
 
 struct MotorCase {
@@ -213,7 +212,7 @@ TEST_P(MotorFaderTest, HostValuesOutsideTheLawsEndAtTheNearerEnd) {
     }
     ClearRecords();
     SlowRefresh();
-    EXPECT_EQ(FaderSends(), std::vector<DWORD>{PitchBend(c.position)});
+    EXPECT_EQ(FaderSends(), std::vector<DWORD>{FaderWord(c.position)});
 }
 
 // The laws' own ends are checked where the laws are; here the Host's values reach them.
@@ -284,7 +283,7 @@ TEST_F(DisplayPagesTest, UntouchedEncodersConsumeTheirGesturesAndDoNothing) {
         standalone.context.mode = mode;
         for (int encoder = 0; encoder < kEncoderCount; ++encoder) {
             SCOPED_TRACE(std::to_string(mode) + "/" + std::to_string(encoder));
-            EXPECT_TRUE(standalone.Dispatch(Status::NoteOn, kPress[encoder], 127));
+            EXPECT_TRUE(standalone.Dispatch(Status::NoteOn, kPress[encoder], kPressedVelocity));
             EXPECT_TRUE(standalone.Dispatch(Status::ControlChange, kTurn[encoder], Forward(2)));
             Click(kPress[encoder]);
             Turn(kTurn[encoder], Back(2));
@@ -608,7 +607,7 @@ TEST_F(DisplayPagesTest, TheStripsPitchBendNeverReachesTheFader) {
     EXPECT_TRUE(FaderSends().empty());
 }
 
-TEST_F(DisplayPagesTest, ModeButton44CyclesWhatTheEncodersChange) {
+TEST_F(DisplayPagesTest, TheMode2ButtonCyclesWhatTheEncodersChange) {
     Press(kTouch[1]); // the mode buttons come before the pages' touch focus
     const std::pair<int, std::vector<HostCall>> steps[] = {
         {kEqMode, {Eq(HostParam::EqGain, 3)}},
@@ -635,8 +634,10 @@ TEST(DispatchTest, TheBankLeavesSomeNotesToThePagesWhichDropThem) {
         uint8_t velocity;
     };
     const Unclaimed messages[] = {
-        {Note::Mode1, 127},      {Note::Mode3, 127}, {Note::Mode4, 127},     {Note::Mode4, 0},
-        {Note::TrackState16, 0}, {Note::Solo, 0},    {Note::TrackState20, 0}};
+        {Note::Mode1, kPressedVelocity},         {Note::Mode3, kPressedVelocity},
+        {Note::Mode4, kPressedVelocity},         {Note::Mode4, kReleasedVelocity},
+        {Note::TrackState16, kReleasedVelocity}, {Note::Solo, kReleasedVelocity},
+        {Note::TrackState20, kReleasedVelocity}};
     for (const Unclaimed& message : messages) {
         SCOPED_TRACE(static_cast<int>(message.note));
         const uint8_t bytes[] = {Status::NoteOn, message.note, message.velocity};
