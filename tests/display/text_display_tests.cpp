@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "controls/bound_output.h"
+#include "controls/midi_map.h"
 #include "display/text_display.h"
 #include "support/case_name.h"
+#include "support/surface_messages.h"
 #include "support/virtual_surface.h"
 
 namespace {
@@ -22,10 +25,10 @@ const std::string kGreeting2 = "   Korvane      ";
 constexpr int kGreetingHold = 40;
 
 Message Line1(const std::string& text) {
-    return DisplayLineMessage(0x00, text);
+    return DisplayLineMessage(SysEx::kLine1Position, text);
 }
 Message Line2(const std::string& text) {
-    return DisplayLineMessage(0x10, text);
+    return DisplayLineMessage(SysEx::kLine2Position, text);
 }
 
 // 16 columns: the text and blanks after it.
@@ -187,10 +190,18 @@ TEST_F(TextDisplayTest, ALineTravelsAsTwentyFourBytes) {
     const std::string glyphs = std::string("\x1F\x7E\x7F\x01\x08-", 6) + std::string(10, 'z');
     SendLine(2, glyphs.c_str());
     SendLine(7, Padded("seven").c_str());
-    const Message level = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x00, 0x00, 'L',  'e',  'v',  'e',  'l',
-                           0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0xF7};
-    EXPECT_EQ(Sent(), (std::vector<Message>{level, Line2(glyphs),
-                                            DisplayLineMessage(0x10, Padded("seven"))}));
+    // The header, the message type and the first line's column, 16 characters, the end.
+    const std::string levelText = Padded("Level");
+    Message level(std::begin(SysEx::kHeader), std::end(SysEx::kHeader));
+    level.push_back(SysEx::kDisplayText);
+    level.push_back(SysEx::kLine1Position);
+    level.insert(level.end(), levelText.begin(), levelText.end());
+    level.push_back(SysEx::kEnd);
+    EXPECT_EQ(Sent(),
+              (std::vector<Message>{level, Line2(glyphs),
+                                    DisplayLineMessage(SysEx::kLine2Position, Padded("seven"))}));
+    for (const Message& message : Sent())
+        EXPECT_EQ(message.size(), 24u);
 }
 
 TEST_F(TextDisplayTest, ClearBlanksTheSurfaceAndTheNextFlushRestoresWhatIsNotBlank) {
