@@ -239,7 +239,7 @@ TEST_F(HostCallInProgressTest, NotificationsThatFindInputBusyAreHandledInOrderAt
     HeldAction held(host, HostParam::Stop);
     surface->Inject(NoteOn(Note::Stop, kPressedVelocity));
     ASSERT_TRUE(held.WaitUntilInside());
-    // Each returns at once; a 16 for track 4 counts only after the track change before it.
+    // Each returns at once; TrackState16 for track 4 counts only after the track change.
     UpdateController(HostParam::Record, 1, 0, 0);
     UpdateController(HostParam::CurrentTrack, 4, 0, 0);
     UpdateController(HostParam::TrackState16, 4, 1, 0);
