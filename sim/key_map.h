@@ -25,7 +25,7 @@ enum class KeyAction {
 struct KeyBinding {
     int code;
     KeyAction action;
-    const char* line = nullptr;
+    std::string line;
     int encoder = 0;
     int step = 0;
 };
@@ -34,8 +34,8 @@ struct KeyBinding {
 struct KeyRow {
     const char* keys;
     const char* about;
-    const char* footer; // how the footer says it; null for a row the footer leaves out
     std::vector<KeyBinding> bindings;
+    const char* footer = nullptr; // how the footer says it; null for a row it leaves out
 };
 
 // Lower case clicks a button; its upper case (or shifted) key presses it and keeps it held

@@ -461,23 +461,16 @@ void TerminalUi::DrawTitle(const ScreenLayout& layout) {
 }
 
 void TerminalUi::DrawPanel(const PanelPlace& place) {
-    switch (place.panel) {
-    case Panel::Surface:
-        DrawSurface(place.y, place.x, place.height, place.width);
-        break;
-    case Panel::Calls:
-        DrawCalls(place.y, place.x, place.height, place.width);
-        break;
-    case Panel::Debugger:
-        DrawDebugger(place.y, place.x, place.height, place.width);
-        break;
-    case Panel::Host:
-        DrawHost(place.y, place.x, place.height, place.width);
-        break;
-    case Panel::Monitor:
-        DrawMonitor(place.y, place.x, place.height, place.width);
-        break;
-    }
+    using Drawing = void (TerminalUi::*)(int y, int x, int height, int width);
+    static const std::pair<Panel, Drawing> kDrawings[] = {
+        {Panel::Surface, &TerminalUi::DrawSurface},
+        {Panel::Calls, &TerminalUi::DrawCalls},
+        {Panel::Debugger, &TerminalUi::DrawDebugger},
+        {Panel::Host, &TerminalUi::DrawHost},
+        {Panel::Monitor, &TerminalUi::DrawMonitor}};
+    for (const auto& [panel, drawing] : kDrawings)
+        if (panel == place.panel)
+            (this->*drawing)(place.y, place.x, place.height, place.width);
 }
 
 void TerminalUi::DrawSurface(int y, int x, int height, int width) {
