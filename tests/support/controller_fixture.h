@@ -13,11 +13,9 @@
 #include "controller/korvane.h"
 #include "host/host_interface.h"
 #include "support/debug_capture.h"
+#include "support/host_commands.h"
 #include "support/recording_host.h"
 #include "support/virtual_surface.h"
-
-// The Host's command list: every name the module looks up, some others, an invalid entry.
-const std::vector<std::string>& StandardCommandNames();
 
 class ControllerFixture : public ::testing::Test {
 public:
@@ -31,9 +29,6 @@ public:
     // greeting hold, so that a test starts from a steady surface with nothing recorded.
     void Open();
     Korvane& Controller() { return *theController; }
-
-    // The index of a command in the Host's list, -1 when absent.
-    int32_t CommandIndex(const std::string& name) const;
 
     // Surface gestures, each delivered before it returns.
     void Press(uint8_t note) { surface->Press(note); }

@@ -1,5 +1,6 @@
-// What the Windows test programs set up around the plug-in: the Host's command list and the
-// settings that the plug-in keeps in the registry (HKEY_CURRENT_USER of the test's prefix).
+// What the Windows test programs set up around the plug-in: the settings that the plug-in keeps
+// in the registry (HKEY_CURRENT_USER of the test's prefix), and the Host's command list
+// (support/host_commands.h) with the recording Host that offers it.
 #pragma once
 
 #include <cstdint>
@@ -7,16 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "support/host_commands.h"
 #include "support/recording_host.h"
-
-// The Host's command list, in the Host's (unsorted) order: every default of the fifteen keys,
-// a few others, and one entry the Host reports as invalid.
-const std::vector<std::string>& HostCommandNames();
-constexpr char kInvalidHostCommand[] = "Retired: Old Command";
-// The index of a command in that list; -1 when absent.
-int32_t HostCommandIndex(const std::string& name);
-// Adds the whole list to the Host.
-void OfferHostCommands(RecordingHost& host);
 
 // The title of the settings dialog that ConfigureController shows.
 constexpr char kSettingsDialogTitle[] = "Korvane User Settings";

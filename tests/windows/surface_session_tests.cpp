@@ -183,8 +183,8 @@ TEST_F(SurfaceSessionTest, ShiftF2SendsTheCommandStoredInTheRegistry) {
     surface->Release(Note::Shift);
     surface->Press(Note::F2);
     surface->Release(Note::F2);
-    const int32_t shiftF2 = HostCommandIndex("Save All");
-    const int32_t f2 = HostCommandIndex("Multitrack / Edit View toggle");
+    const int32_t shiftF2 = CommandIndex("Save All");
+    const int32_t f2 = CommandIndex("Multitrack / Edit View toggle");
     EXPECT_EQ(host.CallsOf(HostCall::Command),
               (std::vector<HostCall>{
                   CommandCall(shiftF2, kCommandKeyDown), CommandCall(shiftF2, kCommandKeyUp),
@@ -258,7 +258,7 @@ TEST_P(HostKindSessionTest, AFloodOfPressesWhileTheHostNotifiesNeitherHangsNorLo
     const std::vector<HostCall> sets = host.CallsOf(HostCall::Set);
     EXPECT_EQ(std::count(sets.begin(), sets.end(), SetCall(HostParam::Stop, 1)), kPresses);
     const std::vector<HostCall> commands = host.CallsOf(HostCall::Command);
-    const HostCall f1Down = CommandCall(HostCommandIndex("Mixer panel toggle"), kCommandKeyDown);
+    const HostCall f1Down = CommandCall(CommandIndex("Mixer panel toggle"), kCommandKeyDown);
     EXPECT_EQ(std::count(commands.begin(), commands.end(), f1Down), kPresses);
     host.RunNotifying([&] {
         plugin.Update(HostParam::CurrentTrack, 2, 0, 0);
