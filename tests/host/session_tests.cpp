@@ -17,6 +17,7 @@
 #include "platform/standin/far_side.h"
 #include "plugin_module.h"
 #include "support/recording_host.h"
+#include "support/stored_settings.h"
 #include "support/virtual_surface.h"
 
 namespace {
@@ -58,23 +59,11 @@ constexpr int kGreetingHoldRefreshes = 40;
 constexpr int kTrackPageRefreshes = 8;
 // The motor leaves the fader alone for this long after a release.
 constexpr DWORD kMotorHoldMs = 800;
-constexpr char kSettingsKey[] = "Software\\Quenmoor\\KorvaneHost";
 
 // The Host's commands: the default of Shift-F2 and the command the user assigned instead.
 const std::vector<std::string> kHostCommands = {"Mixer panel toggle", "Insert: MIDI Track",
                                                 "Edit: Copy", "Zoom In Horizontally"};
 constexpr int32_t kAssignedShiftF2 = 2; // "Edit: Copy"
-
-void StoreSetting(const char* valueName, const std::string& text) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                             static_cast<DWORD>(text.size() + 1)),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-}
 
 class SessionTest : public ::testing::Test {
 protected:
@@ -86,7 +75,7 @@ protected:
         PumpMessages();
         for (const std::string& name : kHostCommands)
             host.AddCommand(name);
-        StoreSetting("Shift F2", kHostCommands[kAssignedShiftF2]);
+        ASSERT_TRUE(StoreSetting("Shift F2", kHostCommands[kAssignedShiftF2]));
         host.SetName(kFirstTrack, "Bass");
         host.SetInt(HostParam::Pan, kFirstTrack, -37);
         host.SetDouble(HostParam::Level, kFirstTrack, -6.0);

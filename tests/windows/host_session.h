@@ -10,17 +10,14 @@
 
 #include "support/host_commands.h"
 #include "support/recording_host.h"
+#include "support/stored_settings.h"
 
 // The title of the settings dialog that ConfigureController shows.
 constexpr char kSettingsDialogTitle[] = "Korvane User Settings";
 // Long enough for a dialog to come up on a loaded machine; only a fault takes longer.
 constexpr uint32_t kDialogWaitMs = 15000;
 
-// The registry key under HKEY_CURRENT_USER that holds the key assignments.
-constexpr char kSettingsKey[] = "Software\\Quenmoor\\KorvaneHost";
-// Removes the key with every value in it.
+// Removes the settings' key (support/stored_settings.h) with every value in it.
 void ClearStoredSettings();
-// False when the key cannot be created or the value not written.
-bool StoreSetting(const std::string& valueName, const std::string& text);
 // The string stored under valueName; nothing when the key or the value is missing.
 std::optional<std::string> StoredSetting(const std::string& valueName);
