@@ -37,6 +37,7 @@
 #include "platform/standin/dialog_user.h"
 #include "platform/standin/far_side.h"
 #include "platform/standin/midi_bus.h"
+#include "support/stored_settings.h"
 #include "support/surface_messages.h"
 
 namespace {
@@ -404,9 +405,8 @@ private:
 
     void StoreSetting() {
         HKEY key = nullptr;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Quenmoor\\KorvaneHost", 0, nullptr,
-                            REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
-                            nullptr) != ERROR_SUCCESS)
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
             return;
         const uint8_t which = input.Byte();
         const char* valueName =

@@ -8,14 +8,13 @@
 
 #include "platform/standin/far_side.h"
 #include "settings_dialog.h"
+#include "support/stored_settings.h"
 #include "text_layout.h"
 
 namespace sim {
 
 namespace {
 
-// The registry key under which the plug-in keeps its key assignments.
-constexpr char kSettingsKey[] = "Software\\Quenmoor\\KorvaneHost";
 constexpr int kStripMiddle = 512;
 // A second-touch slide of 64 positions is 4 strip steps: one zoom command.
 constexpr int kZoomTravel = 64;

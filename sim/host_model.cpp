@@ -159,7 +159,7 @@ std::string HostEvent::ToString() const {
     return text;
 }
 
-HostModel::HostModel() : commands(std::begin(kCommands), std::end(kCommands)) {
+HostModel::HostModel() : commands(std::begin(kCommands), std::end(kCommands)), events(kKeptEvents) {
     for (const TrackSeed& seed : kTrackSeeds) {
         tracks.push_back(MakeTrack(seed.name, seed.level, seed.pan));
         tracks.back().state16 = seed.state16;
@@ -440,11 +440,7 @@ void HostModel::Queue(int32_t code, int32_t first, int32_t second) {
 }
 
 void HostModel::Log(HostEvent event) {
-    events.push_back(std::move(event));
-    if (events.size() > kKeptEvents) {
-        events.pop_front();
-        ++droppedEvents;
-    }
+    events.Add(std::move(event));
     ++version;
 }
 
@@ -570,20 +566,12 @@ HostModel::Snapshot HostModel::Snap() const {
 
 std::vector<HostEvent> HostModel::EventsFrom(size_t& from) const {
     std::lock_guard<std::mutex> guard(lock);
-    const size_t start = std::max(from, droppedEvents);
-    const size_t end = droppedEvents + events.size();
-    std::vector<HostEvent> result;
-    for (size_t position = start; position < end; ++position)
-        result.push_back(events[position - droppedEvents]);
-    from = end;
-    return result;
+    return events.From(from);
 }
 
 std::vector<HostEvent> HostModel::RecentEvents(size_t count) const {
     std::lock_guard<std::mutex> guard(lock);
-    const size_t start = events.size() > count ? events.size() - count : 0;
-    return std::vector<HostEvent>(events.begin() + static_cast<std::ptrdiff_t>(start),
-                                  events.end());
+    return events.Latest(count);
 }
 
 uint64_t HostModel::Version() const {

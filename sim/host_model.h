@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/host_api.h"
+#include "kept_log.h"
 #include "support/fake_host.h"
 
 namespace sim {
@@ -156,8 +157,7 @@ private:
     bool advanced = false;
     uint32_t reads = 0;
     uint64_t version = 0;
-    std::deque<HostEvent> events;
-    size_t droppedEvents = 0; // events older than the kept ones
+    KeptLog<HostEvent> events;
     std::deque<Notification> pending;
     // Last: the Host answers only once everything above exists, and stops before it goes.
     FakeHost fake{*this};

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <string>
 
+#include "key_map.h"
 #include "script_runner.h"
 #include "session.h"
 #include "settings_form.h"
@@ -40,9 +41,10 @@ void PrintUsage(std::FILE* to) {
             "  --ascii         draw the display's bar glyphs with ASCII characters\n"
             "  --draw-surface FILE\n"
             "                  write the drawing of the surface with what each control does\n"
-            "                  (SVG, as docs/surface.svg) and quit\n"
-            "\n"
-            "Interactive keys: ? shows every key; Ctrl-Q, Ctrl-C or F10 quits.\n");
+            "                  (SVG, as docs/surface.svg) and quit\n");
+    std::fprintf(to, "\nInteractive keys: %s shows every key; %s quits.\n",
+                 sim::KeysOf(sim::KeyAction::Help).c_str(),
+                 sim::KeysOf(sim::KeyAction::Quit).c_str());
 }
 
 // False (with a message printed) for arguments that make no sense.

@@ -27,7 +27,8 @@ constexpr size_t kKeptDiagnostics = 5000;
 
 } // namespace
 
-Session::Session(SessionOptions chosen) : options(std::move(chosen)) {
+Session::Session(SessionOptions chosen)
+    : options(std::move(chosen)), diagnostics(kKeptDiagnostics) {
     if (options.testClock)
         StandinUseTestClock(kTestClockStart);
     StandinSetDebugSink(&Session::Capture, this);
@@ -46,32 +47,22 @@ void Session::Capture(const char* text, void* context) {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
         line.pop_back();
     std::lock_guard<std::mutex> guard(session->diagnosticsLock);
-    session->diagnostics.push_back(std::move(line));
-    if (session->diagnostics.size() > kKeptDiagnostics) {
-        session->diagnostics.pop_front();
-        ++session->droppedDiagnostics;
-    }
+    session->diagnostics.Add(std::move(line));
 }
 
 std::vector<std::string> Session::DiagnosticsFrom(size_t& from) const {
     std::lock_guard<std::mutex> guard(diagnosticsLock);
-    const size_t end = droppedDiagnostics + diagnostics.size();
-    const size_t start = std::min(std::max(from, droppedDiagnostics), end) - droppedDiagnostics;
-    from = end;
-    return std::vector<std::string>(diagnostics.begin() + static_cast<std::ptrdiff_t>(start),
-                                    diagnostics.end());
+    return diagnostics.From(from);
 }
 
 std::vector<std::string> Session::RecentDiagnostics(size_t count) const {
     std::lock_guard<std::mutex> guard(diagnosticsLock);
-    const size_t start = diagnostics.size() > count ? diagnostics.size() - count : 0;
-    return std::vector<std::string>(diagnostics.begin() + static_cast<std::ptrdiff_t>(start),
-                                    diagnostics.end());
+    return diagnostics.Latest(count);
 }
 
 size_t Session::DiagnosticCount() const {
     std::lock_guard<std::mutex> guard(diagnosticsLock);
-    return droppedDiagnostics + diagnostics.size();
+    return diagnostics.Count();
 }
 
 bool Session::Load(std::string& error) {

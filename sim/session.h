@@ -3,13 +3,13 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "host_model.h"
+#include "kept_log.h"
 #include "platform/standin/dialog_user.h"
 #include "plugin_module.h"
 #include "virtual_korvane.h"
@@ -69,8 +69,7 @@ private:
     std::string controllerName;
     bool open = false;
     mutable std::mutex diagnosticsLock;
-    std::deque<std::string> diagnostics;
-    size_t droppedDiagnostics = 0; // texts older than the kept ones
+    KeptLog<std::string> diagnostics;
 };
 
 } // namespace sim

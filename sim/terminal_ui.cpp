@@ -11,6 +11,7 @@
 
 #include "control_roles.h"
 #include "fader_reading.h"
+#include "key_map.h"
 #include "settings_form.h"
 #include "text_layout.h"
 
@@ -25,140 +26,30 @@ constexpr int kKeyWaitMs = 30;
 constexpr uint32_t kQuietRedrawMs = 500;
 constexpr int kEscapeDelayMs = 25;
 constexpr int kBarWidth = 30;
-constexpr int kKeyCtrlC = 3;
-constexpr int kKeyCtrlL = 12;
 constexpr int kKeyEscape = 27;
+// The help's key table: two columns this wide.
+constexpr int kKeyHelpColumn = 68;
+// 'q' quits many terminal programs; here it is a button, and the status says how to quit.
+constexpr int kQuitLookalike = 'q';
 
 bool unicode = true;
 
 enum ColourPair : short { kLedLit = 1, kHeld, kTitle, kDisplay, kRecording };
 
-struct KeyBinding {
-    int key;
-    const char* line;
-};
+std::string HowToQuit() {
+    return KeysOf(KeyAction::Quit) + " quits";
+}
 
-// Lower case clicks a button; the upper case (or shifted) key presses it and keeps it held
-// until the same key again.
-const KeyBinding kBindings[] = {
-    {'s', "click shift"},
-    {'S', "toggle shift"},
-    {'q', "click mode1"},
-    {'Q', "toggle mode1"},
-    {'w', "click mode2"},
-    {'W', "toggle mode2"},
-    {'e', "click mode3"},
-    {'E', "toggle mode3"},
-    {'r', "click mode4"},
-    {'R', "toggle mode4"},
-    {'t', "click mode5"},
-    {'T', "toggle mode5"},
-    {'5', "click state16"},
-    {'%', "toggle state16"},
-    {'6', "click solo"},
-    {'^', "toggle solo"},
-    {'7', "click state20"},
-    {'&', "toggle state20"},
-    {'1', "click f1"},
-    {'!', "toggle f1"},
-    {'2', "click f2"},
-    {'@', "toggle f2"},
-    {'3', "click f3"},
-    {'#', "toggle f3"},
-    {'4', "click f4"},
-    {'$', "toggle f4"},
-    {KEY_F(1), "click f1"},
-    {KEY_F(2), "click f2"},
-    {KEY_F(3), "click f3"},
-    {KEY_F(4), "click f4"},
-    {'[', "click trk<"},
-    {'{', "toggle trk<"},
-    {']', "click trk>"},
-    {'}', "toggle trk>"},
-    {'z', "click rewind"},
-    {'Z', "toggle rewind"},
-    {'x', "click ffwd"},
-    {'X', "toggle ffwd"},
-    {'c', "click stop"},
-    {'C', "toggle stop"},
-    {'v', "click play"},
-    {'V', "toggle play"},
-    {'b', "click record"},
-    {'B', "toggle record"},
-    {'n', "click playmode"},
-    {'N', "toggle playmode"},
-    {'g', "click faderfn"},
-    {'G', "toggle faderfn"},
-    {'f', "click footswitch"},
-    {'F', "toggle footswitch"},
-    {'a', "toggle fader"},
-    {KEY_UP, "nudge fader 8"},
-    {KEY_DOWN, "nudge fader -8"},
-    {KEY_PPAGE, "nudge fader 64"},
-    {KEY_NPAGE, "nudge fader -64"},
-    {'u', "spin enc1 -1"},
-    {'i', "spin enc1 1"},
-    {'o', "push enc1"},
-    {'O', "toggle enc1"},
-    {'j', "spin enc2 -1"},
-    {'k', "spin enc2 1"},
-    {'l', "push enc2"},
-    {'L', "toggle enc2"},
-    {'m', "spin enc3 -1"},
-    {',', "spin enc3 1"},
-    {'.', "push enc3"},
-    {'>', "toggle enc3"},
-    {KEY_LEFT, "slide strip -64"},
-    {KEY_RIGHT, "slide strip 64"},
-    {KEY_HOME, "tap strip left"},
-    {KEY_END, "tap strip right"},
-    {KEY_SLEFT, "rest strip left"},
-    {KEY_SRIGHT, "rest strip right"},
-    {KEY_IC, "toggle strip"},
-    {'-', "zoom out"},
-    {'=', "zoom in"},
-    {'+', "zoom in"},
-};
+std::string HowToGetHelp() {
+    return KeysOf(KeyAction::Help) + " shows every key";
+}
 
-// The footer starts with how to quit, so that a narrower terminal cuts only the rest.
-const char kFooterKeys[] = "Ctrl-Q quit | ? all keys and commands | F9 plug-in settings | : type a "
-                           "command | each control's key stands beside it; Left/Right: strip";
-static_assert(sizeof kFooterKeys - 1 <= kLayoutColumns, "the footer fits the layout's width");
-
-constexpr int kKeyCtrlQ = 17;
-constexpr char kQuitHint[] = "  (q is track mode; Ctrl-Q, Ctrl-C or F10 quits)";
-constexpr char kGreetingHint[] =
-    "The plug-in greets first; its pages follow in about 15 s. ? shows every key, Ctrl-Q quits.";
-
-// The fine turns: the first touches and pushes the encoder, the following ones only turn.
-struct FineKey {
-    int key;
-    int encoder; // 0 to 2
-    int step;
-};
-
-const FineKey kFineKeys[] = {{'U', 0, -1}, {'I', 0, 1},  {'J', 1, -1},
-                             {'K', 1, 1},  {'M', 2, -1}, {'<', 2, 1}};
-
-const char* const kKeyHelp[] = {
-    "Keys (lower case clicks a button; its upper-case or shifted key holds it until pressed again)",
-    "  Ctrl-Q, Ctrl-C or F10  quit     ?  this help     F9  the plug-in's settings dialog     :  "
-    "type a command     Ctrl-L  redraw",
-    "  s Shift       q w e r t   encoder-mode buttons 1-5 (q track mode, e EQ / EQ band mode)",
-    "  1 2 3 4 / F1-F4   function keys      5 6 7   track states 16, solo, 20      f  footswitch",
-    "  [ ]  Trk< Trk>    z x c v b  rewind, fast-forward, stop, play, record (Z X hold to wind)",
-    "  n PlayMode   g FaderFn (flip)   a  touch / release the fader   Up/Down, PgUp/PgDn  move it",
-    "  Encoder 1: u i turn back/forward, U I fine, o push, O hold touch   (a turn touches it "
-    "first)",
-    "  Encoder 2: j k turn, J K fine, l push, L hold touch    Encoder 3: m , turn, M < fine, . "
-    "push, > hold touch",
-    "  Fine turns: the first of a row touches the encoder and pushes it, and it stays pushed; the "
+// What the key table does not say: how fine turns go, the Host's steps, how LEDs show.
+const char* const kKeyNotes[] = {
+    "Fine turns: the first of a row touches the encoder and pushes it, and it stays pushed; the "
     "next ones only turn; any other key",
-    "  lets go. On the surface a push of a touched encoder is itself one step in EQ mode "
+    "lets go. On the surface a push of a touched encoder is itself one step in EQ mode "
     "(frequency +50, gain +3, Q +10).",
-    "  Strip: Left/Right slide, Home/End tap the left/right end, Shift-Left/Right rest at an edge,",
-    "         Insert touch/release, - and = zoom out/in with the second touch (vertical with "
-    "Shift)",
     "",
     "Host value steps: EQ gain 0.1 dB, frequency 1/100 octave, Q 0.01 per step; a scroll step "
     "moves the view by 1/32 of its width",
@@ -201,7 +92,13 @@ std::vector<std::string> RoleHelp() {
 }
 
 std::vector<std::string> HelpLines() {
-    std::vector<std::string> lines(std::begin(kKeyHelp), std::end(kKeyHelp));
+    std::vector<std::string> lines = {
+        "Keys (lower case clicks a button; its upper-case or shifted key holds it until pressed "
+        "again)"};
+    for (const std::string& line : KeyHelp(kKeyHelpColumn))
+        lines.push_back("  " + line);
+    lines.push_back("");
+    lines.insert(lines.end(), std::begin(kKeyNotes), std::end(kKeyNotes));
     for (const std::string& line : RoleHelp())
         lines.push_back(line);
     lines.push_back("");
@@ -248,15 +145,6 @@ std::string TransportText(const HostModel::Snapshot& project) {
 
 std::string Seconds(double seconds) {
     return Fixed(seconds, 2) + " s";
-}
-
-// The key a panel shows beside a control: the one that clicks it.
-std::string KeyOf(const std::string& control) {
-    const std::string click = "click " + control;
-    for (const KeyBinding& binding : kBindings)
-        if (click == binding.line && binding.key > ' ' && binding.key < 127)
-            return std::string(1, static_cast<char>(binding.key));
-    return "";
 }
 
 } // namespace
@@ -329,7 +217,8 @@ TerminalUi::TerminalUi(Session& running, std::string path, bool ascii)
     : session(running), interpreter(running), screen(ascii), modulePath(std::move(path)),
       helpLines(HelpLines()) {
     if (session.Surface() != nullptr) {
-        SetStatus(kGreetingHint);
+        SetStatus("The plug-in greets first; its pages follow in about 15 s. " + HowToGetHelp() +
+                  "; " + HowToQuit() + ".");
         greetingHint = true;
     } else {
         SetStatus("No surface: the plug-in found no Korvane port and stays inert.");
@@ -385,41 +274,54 @@ void TerminalUi::ClearEndedGreetingHint() {
 }
 
 bool TerminalUi::HandleKey(int key) {
-    if (key == KEY_F(10) || key == kKeyCtrlC || key == kKeyCtrlQ)
+    const KeyBinding* binding = FindBinding(key);
+    if (binding != nullptr && binding->action == KeyAction::Quit)
         return false;
     if (showHelp) {
         HandleHelpKey(key);
         return true;
     }
-    for (const FineKey& fine : kFineKeys) {
-        if (fine.key == key) {
-            FineTurn(fine.encoder, fine.step);
-            return true;
-        }
+    if (key == KEY_RESIZE) {
+        clear();
+        return true;
     }
-    if (key != KEY_RESIZE)
+    if (binding == nullptr || binding->action != KeyAction::FineTurn)
         LetGoOfFineTurns();
-    if (key == '?') {
+    if (binding == nullptr) {
+        SetStatus("That key does nothing here; " + HowToGetHelp() + "; " + HowToQuit() + ".");
+        return true;
+    }
+    Act(*binding);
+    if (key == kQuitLookalike)
+        SetStatus(status + "  (" + std::string(1, static_cast<char>(key)) + " is " +
+                  FindRow(key)->about + "; " + HowToQuit() + ")");
+    return true;
+}
+
+void TerminalUi::Act(const KeyBinding& binding) {
+    switch (binding.action) {
+    case KeyAction::Help:
         showHelp = true;
         helpTop = 0;
-    } else if (key == ':') {
+        break;
+    case KeyAction::Prompt:
         ReadPrompt();
-    } else if (key == KEY_F(9)) {
+        break;
+    case KeyAction::Settings:
         OpenSettings();
-    } else if (key == kKeyCtrlL || key == KEY_RESIZE) {
+        break;
+    case KeyAction::Redraw:
         clear();
-    } else {
-        for (const KeyBinding& binding : kBindings) {
-            if (binding.key == key) {
-                RunLine(binding.line);
-                if (key == 'q')
-                    SetStatus(status + kQuitHint);
-                return true;
-            }
-        }
-        SetStatus("That key does nothing here; ? shows every key, Ctrl-Q quits.");
+        break;
+    case KeyAction::Command:
+        RunLine(binding.line);
+        break;
+    case KeyAction::FineTurn:
+        FineTurn(binding.encoder, binding.step);
+        break;
+    case KeyAction::Quit: // the loop ends before a key gets here
+        break;
     }
-    return true;
 }
 
 // Up and down move through the help; any other key returns to the simulator.
@@ -503,7 +405,7 @@ void TerminalUi::ReadPrompt() {
             continue;
         if (key == '\n' || key == '\r' || key == KEY_ENTER)
             break;
-        if (key == kKeyEscape || key == kKeyCtrlC) {
+        if (key == kKeyEscape || key == kCtrlC) {
             line.clear();
             break;
         }
@@ -537,7 +439,8 @@ void TerminalUi::Draw() {
     for (const PanelPlace& place : layout.places)
         DrawPanel(place);
     if (layout.places.empty())
-        PutText(LINES / 2, 0, "Enlarge the terminal to see the surface; Ctrl-Q quits.", COLS);
+        PutText(LINES / 2, 0, "Enlarge the terminal to see the surface; " + HowToQuit() + ".",
+                COLS);
     DrawFooter();
     refresh();
 }
@@ -558,23 +461,16 @@ void TerminalUi::DrawTitle(const ScreenLayout& layout) {
 }
 
 void TerminalUi::DrawPanel(const PanelPlace& place) {
-    switch (place.panel) {
-    case Panel::Surface:
-        DrawSurface(place.y, place.x, place.height, place.width);
-        break;
-    case Panel::Calls:
-        DrawCalls(place.y, place.x, place.height, place.width);
-        break;
-    case Panel::Debugger:
-        DrawDebugger(place.y, place.x, place.height, place.width);
-        break;
-    case Panel::Host:
-        DrawHost(place.y, place.x, place.height, place.width);
-        break;
-    case Panel::Monitor:
-        DrawMonitor(place.y, place.x, place.height, place.width);
-        break;
-    }
+    using Drawing = void (TerminalUi::*)(int y, int x, int height, int width);
+    static const std::pair<Panel, Drawing> kDrawings[] = {
+        {Panel::Surface, &TerminalUi::DrawSurface},
+        {Panel::Calls, &TerminalUi::DrawCalls},
+        {Panel::Debugger, &TerminalUi::DrawDebugger},
+        {Panel::Host, &TerminalUi::DrawHost},
+        {Panel::Monitor, &TerminalUi::DrawMonitor}};
+    for (const auto& [panel, drawing] : kDrawings)
+        if (panel == place.panel)
+            (this->*drawing)(place.y, place.x, place.height, place.width);
 }
 
 void TerminalUi::DrawSurface(int y, int x, int height, int width) {
@@ -616,7 +512,7 @@ void TerminalUi::DrawButtons(int y, int x, int width) {
         int column = x;
         for (const char* name : names) {
             const Control& control = *FindControl(name);
-            const std::string key = KeyOf(name);
+            const std::string key = KeyFor(std::string("click ") + name);
             const std::string text = key.empty() ? "" : key + " ";
             PutText(row, column, text, width - (column - x));
             column += Columns(text);
@@ -647,19 +543,23 @@ void TerminalUi::DrawContinuous(int y, int x, int width) {
     const int fader = surface.FaderPosition();
     const bool pan = FaderEditsPan(surface, GetTickCount());
     const std::string touched = surface.IsHeld(*FindControl("fader")) ? " touched" : "";
-    PutText(y, x, "a Fader " + Bar(fader, kBarWidth, false) + " " + std::to_string(fader) + touched,
+    PutText(y, x,
+            KeyFor("toggle fader") + " Fader " + Bar(fader, kBarWidth, false) + " " +
+                std::to_string(fader) + touched,
             width);
     PutText(y + 1, x,
             "  stands for the " + FaderReading(fader, pan) + (pan ? " (FaderFn: flipped)" : ""),
             width);
-    static const char* const encoderKeys[kEncoderCount] = {"u/i o", "j/k l", "m/, ."};
     std::string encoders;
     for (int encoder = 0; encoder < kEncoderCount; ++encoder) {
         const std::string number = std::to_string(encoder + 1);
+        const std::string keys = KeyFor("spin enc" + number + " -1") + "/" +
+                                 KeyFor("spin enc" + number + " 1") + " " +
+                                 KeyFor("push enc" + number);
         const bool isTouched = surface.IsHeld(*FindControl("enc" + number));
         const bool pushed = surface.IsHeld(*FindControl("push" + number));
-        encoders += std::string(encoderKeys[encoder]) + " Enc" + number +
-                    (isTouched ? "[touched]" : "") + (pushed ? "[pushed]" : "") + "  ";
+        encoders += keys + " Enc" + number + (isTouched ? "[touched]" : "") +
+                    (pushed ? "[pushed]" : "") + "  ";
     }
     PutText(y + 3, x, encoders, width);
     const int strip = surface.StripPosition();
@@ -783,7 +683,8 @@ void TerminalUi::DrawHelp() {
     PutText(LINES - 1, 0,
             Pad("Help, lines " + std::to_string(helpTop + 1) + "-" + std::to_string(shownTo) +
                     " of " + std::to_string(helpLines.size()) +
-                    ": Up/Down, PgUp/PgDn or Space move; any other key returns; Ctrl-Q quits.",
+                    ": Up/Down, PgUp/PgDn or Space move; any other key returns; " + HowToQuit() +
+                    ".",
                 COLS),
             COLS);
     attroff(A_REVERSE);
@@ -791,7 +692,7 @@ void TerminalUi::DrawHelp() {
 
 void TerminalUi::DrawFooter() {
     attron(A_REVERSE);
-    PutText(LINES - 2, 0, Pad(kFooterKeys, COLS), COLS);
+    PutText(LINES - 2, 0, Pad(FooterText(), COLS), COLS);
     attroff(A_REVERSE);
     PutText(LINES - 1, 0, status, COLS);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "key_map.h"
 #include "screen_layout.h"
 #include "session.h"
 
@@ -40,6 +41,7 @@ public:
 
 private:
     bool HandleKey(int key); // false to quit
+    void Act(const KeyBinding& binding);
     void HandleHelpKey(int key);
     void RunLine(const std::string& line);
     void SetStatus(std::string text);

@@ -30,7 +30,7 @@ std::vector<uint8_t> Unpack(DWORD word) {
 
 } // namespace
 
-VirtualKorvane::VirtualKorvane() {
+VirtualKorvane::VirtualKorvane() : monitor(kKeptRecords) {
     for (const char* name : kOtherPortNames) {
         otherPorts.push_back(StandinBusAddPort(STANDIN_BUS_INPUT, name));
         otherPorts.push_back(StandinBusAddPort(STANDIN_BUS_OUTPUT, name));
@@ -61,23 +61,21 @@ void VirtualKorvane::SetPressed(const Control& control, bool pressed) {
 }
 
 void VirtualKorvane::MoveFader(int position) {
-    uint8_t data1 = 0, data2 = 0;
-    BendBytes(position, data1, data2);
-    {
-        std::lock_guard<std::mutex> guard(lock);
-        faderPosition = BendPosition(data1, data2);
-    }
-    Send(Status::PitchBend | Channel::Fader, data1, data2);
+    Bend(Channel::Fader, faderPosition, position);
 }
 
 void VirtualKorvane::MoveStrip(int position) {
+    Bend(Channel::Strip, stripPosition, position);
+}
+
+void VirtualKorvane::Bend(uint8_t channel, int& stored, int position) {
     uint8_t data1 = 0, data2 = 0;
     BendBytes(position, data1, data2);
     {
         std::lock_guard<std::mutex> guard(lock);
-        stripPosition = BendPosition(data1, data2);
+        stored = BendPosition(data1, data2);
     }
-    Send(Status::PitchBend | Channel::Strip, data1, data2);
+    Send(static_cast<uint8_t>(Status::PitchBend | channel), data1, data2);
 }
 
 void VirtualKorvane::Turn(int encoder, int step) {
@@ -125,11 +123,7 @@ void VirtualKorvane::Receive(std::vector<uint8_t> bytes) {
 
 void VirtualKorvane::Record(bool fromSurface, std::vector<uint8_t> bytes) {
     std::lock_guard<std::mutex> guard(lock);
-    monitor.push_back({fromSurface, std::move(bytes)});
-    if (monitor.size() > kKeptRecords) {
-        monitor.pop_front();
-        ++droppedRecords;
-    }
+    monitor.Add({fromSurface, std::move(bytes)});
     ++version;
 }
 
@@ -175,20 +169,12 @@ bool VirtualKorvane::Initialised() const {
 
 std::vector<MidiRecord> VirtualKorvane::Monitor(size_t count) const {
     std::lock_guard<std::mutex> guard(lock);
-    const size_t start = monitor.size() > count ? monitor.size() - count : 0;
-    return std::vector<MidiRecord>(monitor.begin() + static_cast<std::ptrdiff_t>(start),
-                                   monitor.end());
+    return monitor.Latest(count);
 }
 
 std::vector<MidiRecord> VirtualKorvane::MonitorFrom(size_t& from) const {
     std::lock_guard<std::mutex> guard(lock);
-    const size_t start = from > droppedRecords ? from : droppedRecords;
-    const size_t end = droppedRecords + monitor.size();
-    std::vector<MidiRecord> records;
-    for (size_t position = start; position < end; ++position)
-        records.push_back(monitor[position - droppedRecords]);
-    from = end;
-    return records;
+    return monitor.From(from);
 }
 
 uint64_t VirtualKorvane::Version() const {

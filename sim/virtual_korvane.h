@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "kept_log.h"
 #include "platform/platform.h"
 #include "surface_map.h"
 
@@ -57,6 +58,9 @@ public:
 
 private:
     static void Sink(int port, DWORD word, const uint8_t* bytes, DWORD length, void* context);
+    // Moves a control that travels on the pitch bend of `channel` to `position`, which it
+    // keeps in `stored`.
+    void Bend(uint8_t channel, int& stored, int position);
     void Send(uint8_t status, uint8_t data1, uint8_t data2);
     void Receive(std::vector<uint8_t> bytes);
     void Record(bool fromSurface, std::vector<uint8_t> bytes);
@@ -77,8 +81,7 @@ private:
     std::array<std::string, kLineCount> lines;
     std::map<uint8_t, LedHistory> leds;
     bool initialised = false;
-    std::deque<MidiRecord> monitor;
-    size_t droppedRecords = 0;
+    KeptLog<MidiRecord> monitor;
     uint64_t version = 0;
 };
 

@@ -1,15 +1,21 @@
-// The command language as a person meets it: words that do not fit a command are answered with
-// that command's usage, which the help shows too; commands on the surface say so when the
-// simulator runs without one, and the others still run.
+// The command language and the keys as a person meets them: words that do not fit a command
+// are answered with that command's usage, which the help shows too; commands on the surface say
+// so when the simulator runs without one, and the others still run; every key runs a command
+// that works, and every button has a key.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
 #include "commands.h"
+#include "key_map.h"
 #include "platform/standin/far_side.h"
+#include "screen_layout.h"
 #include "session.h"
 #include "support/case_name.h"
+#include "surface_map.h"
+#include "text_layout.h"
 
 namespace sim {
 namespace {
@@ -48,7 +54,7 @@ std::string HelpText() {
 }
 
 // A session with the plug-in and the surface, on the test clock and an in-memory registry.
-class CommandsWithSurface : public ::testing::TestWithParam<LineCase> {
+class SurfaceSession : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { StandinRegistryUseMemory(); }
     void SetUp() override {
@@ -59,6 +65,9 @@ protected:
     Session session{{KORVANE_LIBRARY_PATH, true, true}};
     CommandInterpreter interpreter{session};
 };
+
+class CommandsWithSurface : public SurfaceSession,
+                            public ::testing::WithParamInterface<LineCase> {};
 
 TEST_P(CommandsWithSurface, WordsThatDoNotFitAreAnsweredWithTheUsageTheHelpShows) {
     const LineCase& c = GetParam();
@@ -143,6 +152,44 @@ TEST(CommandHelp, NamesEveryButtonAndSensorThatACommandTakes) {
     for (const char* control : {"shift", "mode5", "footswitch", "push3", "fader", "strip2"})
         EXPECT_NE(help.find(std::string(" ") + control), std::string::npos) << control;
     EXPECT_EQ(help.find(" anysolo"), std::string::npos) << "an LED takes no gesture";
+}
+
+// ---- The keys ---------------------------------------------------------------------------------
+
+// A key whose line the interpreter refuses would only say so in the status line.
+TEST_F(SurfaceSession, EveryKeysCommandRuns) {
+    for (const KeyRow& row : KeyRows())
+        for (const KeyBinding& binding : row.bindings)
+            if (binding.action == KeyAction::Command) {
+                EXPECT_EQ(interpreter.Run(binding.line).message, "") << row.keys;
+            }
+}
+
+// A key bound twice does only what its first binding says.
+TEST(Keys, EachKeyIsBoundOnce) {
+    std::set<int> codes;
+    for (const KeyRow& row : KeyRows())
+        for (const KeyBinding& binding : row.bindings)
+            EXPECT_TRUE(codes.insert(binding.code).second) << row.keys << ": " << binding.code;
+}
+
+// The panel shows each button's key beside it; the encoders' pushes have keys of their own.
+TEST(Keys, EveryButtonHasAKeyThatClicksIt) {
+    for (const Control& control : Controls()) {
+        const std::string name = control.name;
+        if (control.kind == ControlKind::Button && name.compare(0, 4, "push") != 0) {
+            EXPECT_NE(KeyFor("click " + name), "") << name;
+        }
+    }
+    for (const char* push : {"push enc1", "push enc2", "push enc3"})
+        EXPECT_NE(KeyFor(push), "") << push;
+}
+
+TEST(Keys, TheFooterStartsWithHowToQuitAndFitsTheLayout) {
+    const std::string footer = FooterText();
+    EXPECT_EQ(footer.compare(0, 12, "Ctrl-Q quit "), 0) << footer;
+    EXPECT_LE(Columns(footer), kLayoutColumns);
+    EXPECT_EQ(KeysOf(KeyAction::Quit), "Ctrl-Q, Ctrl-C or F10");
 }
 
 } // namespace

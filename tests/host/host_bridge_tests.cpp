@@ -205,9 +205,10 @@ TEST_F(BridgeTest, CommandsAreSentAsKeyDownAndUpAndNeverForMinusOne) {
     PressCommand(8, true);
     PressCommand(8, false);
     TapCommand(3);
-    EXPECT_EQ(host.CallsOf(HostCall::Command),
-              (std::vector<HostCall>{CommandCall(8, 0x90), CommandCall(8, 0x80),
-                                     CommandCall(3, 0x90), CommandCall(3, 0x80)}));
+    EXPECT_EQ(
+        host.CallsOf(HostCall::Command),
+        (std::vector<HostCall>{CommandCall(8, kCommandKeyDown), CommandCall(8, kCommandKeyUp),
+                               CommandCall(3, kCommandKeyDown), CommandCall(3, kCommandKeyUp)}));
 }
 
 TEST_F(BridgeTest, TrackTouchAndTrackStateTogglesNameTheTrack) {

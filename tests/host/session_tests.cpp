@@ -17,6 +17,7 @@
 #include "platform/standin/far_side.h"
 #include "plugin_module.h"
 #include "support/recording_host.h"
+#include "support/stored_settings.h"
 #include "support/virtual_surface.h"
 
 namespace {
@@ -24,10 +25,10 @@ namespace {
 using Message = std::vector<uint8_t>;
 
 Message Line1(const std::string& text) {
-    return DisplayLineMessage(0x00, text);
+    return DisplayLineMessage(SysEx::kLine1Position, text);
 }
 Message Line2(const std::string& text) {
-    return DisplayLineMessage(0x10, text);
+    return DisplayLineMessage(SysEx::kLine2Position, text);
 }
 
 // Messages as readable text for the comparisons: printable bytes as they are, the others in
@@ -50,38 +51,19 @@ std::vector<std::string> Rendered(const std::vector<Message>& messages) {
     return texts;
 }
 
-// The fader's 10-bit position as the pitch bend that carries it.
-DWORD FaderWord(int position) {
-    return ShortWord(0xE0, static_cast<uint8_t>((position & 7) << 4),
-                     static_cast<uint8_t>((position >> 3) & 0x7F));
-}
-
 constexpr DWORD kStartTime = 5000000;
-const Message kInitMessage = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x01, 0x00, 0xF7};
-constexpr uint8_t kFaderTouchNote = 104;
+const Message kInitMessage = InitMessage();
 constexpr int32_t kFirstTrack = 3;  // shown as track 4
 constexpr int32_t kSecondTrack = 4; // shown as track 5
 constexpr int kGreetingHoldRefreshes = 40;
 constexpr int kTrackPageRefreshes = 8;
 // The motor leaves the fader alone for this long after a release.
 constexpr DWORD kMotorHoldMs = 800;
-constexpr char kSettingsKey[] = "Software\\Quenmoor\\KorvaneHost";
 
 // The Host's commands: the default of Shift-F2 and the command the user assigned instead.
 const std::vector<std::string> kHostCommands = {"Mixer panel toggle", "Insert: MIDI Track",
                                                 "Edit: Copy", "Zoom In Horizontally"};
 constexpr int32_t kAssignedShiftF2 = 2; // "Edit: Copy"
-
-void StoreSetting(const char* valueName, const std::string& text) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                             static_cast<DWORD>(text.size() + 1)),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-}
 
 class SessionTest : public ::testing::Test {
 protected:
@@ -93,7 +75,7 @@ protected:
         PumpMessages();
         for (const std::string& name : kHostCommands)
             host.AddCommand(name);
-        StoreSetting("Shift F2", kHostCommands[kAssignedShiftF2]);
+        ASSERT_TRUE(StoreSetting("Shift F2", kHostCommands[kAssignedShiftF2]));
         host.SetName(kFirstTrack, "Bass");
         host.SetInt(HostParam::Pan, kFirstTrack, -37);
         host.SetDouble(HostParam::Level, kFirstTrack, -6.0);
@@ -197,7 +179,7 @@ TEST_F(SessionTest, OpenGreetStepMoveFollowCommandClose) {
     // A fader move: touched, moved to 0 dB, the Host told and the position echoed; the
     // display shows the level page while the finger rests on the fader.
     Clear();
-    surface->Press(kFaderTouchNote);
+    surface->Press(Note::FaderTouch);
     Bend(769);
     EXPECT_EQ(host.CallsOf(HostCall::Set),
               std::vector<HostCall>{SetCall(HostParam::Level, 0, kSecondTrack)});
@@ -206,7 +188,7 @@ TEST_F(SessionTest, OpenGreetStepMoveFollowCommandClose) {
     SlowRefreshes(1);
     const std::string levelBar = std::string(6, '\x1F') + std::string(4, '-');
     EXPECT_EQ(SentLong(), Rendered({Line1("Level" + levelBar + " "), Line2("            0   ")}));
-    surface->Release(kFaderTouchNote);
+    surface->Release(Note::FaderTouch);
 
     // The Host changes the level itself: nothing moves at once; once the fader's release is
     // long enough ago, the next refresh drives the motor to the new level.
@@ -226,8 +208,8 @@ TEST_F(SessionTest, OpenGreetStepMoveFollowCommandClose) {
     surface->Release(Note::F2);
     surface->Release(Note::Shift);
     EXPECT_EQ(host.CallsOf(HostCall::Command),
-              (std::vector<HostCall>{CommandCall(kAssignedShiftF2, 0x90),
-                                     CommandCall(kAssignedShiftF2, 0x80)}));
+              (std::vector<HostCall>{CommandCall(kAssignedShiftF2, kCommandKeyDown),
+                                     CommandCall(kAssignedShiftF2, kCommandKeyUp)}));
 
     // Close: the display is blanked and every LED is switched off, then the surface hears
     // nothing more, whatever the timer or the Host do.
@@ -240,7 +222,8 @@ TEST_F(SessionTest, OpenGreetStepMoveFollowCommandClose) {
     EXPECT_EQ(atClose[1].bytes, Line2(std::string(16, ' ')));
     for (size_t led = 2; led < atClose.size(); ++led) {
         EXPECT_FALSE(atClose[led].isLong);
-        EXPECT_EQ(atClose[led].word & 0xFF00FFu, 0x90u) << "every LED goes dark";
+        EXPECT_EQ(atClose[led].word & 0xFF00FFu, NoteOn(0, kReleasedVelocity))
+            << "every LED goes dark";
     }
     Clear();
     SlowRefreshes(2);

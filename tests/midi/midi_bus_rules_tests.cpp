@@ -33,6 +33,14 @@ void CALLBACK InputCallback(HMIDIIN, UINT message, DWORD_PTR, DWORD_PTR, DWORD_P
         onInput(openPorts);
 }
 
+// What the counters said when the output callback was told a buffer was done.
+DWORD completedWhenToldDone = 0;
+
+void CALLBACK OutputCallback(HMIDIOUT, UINT message, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
+    if (message == MOM_DONE)
+        completedWhenToldDone = BusCounters().longCompleted;
+}
+
 class BusRules : public testing::Test {
 protected:
     void SetUp() override {
@@ -128,6 +136,22 @@ TEST_F(BusRules, APortThatRefusesForGoodRefusesUntilToldOtherwise) {
                   static_cast<MMRESULT>(MIDIERR_NOTREADY));
     StandinBusFailAlways(STANDIN_BUS_SEND_SHORT, MMSYSERR_NOERROR);
     EXPECT_EQ(midiOutShortMsg(openPorts.out, 0x7F3C90), static_cast<MMRESULT>(MMSYSERR_NOERROR));
+}
+
+// A sender that waits until its buffers are done and then reads the counters finds them all.
+TEST_F(BusRules, ABufferIsCountedCompletedByTheTimeItsSenderIsTold) {
+    ASSERT_EQ(midiOutClose(openPorts.out), MMSYSERR_NOERROR);
+    ASSERT_EQ(midiOutOpen(&openPorts.out, 0, reinterpret_cast<DWORD_PTR>(&OutputCallback), 0,
+                          CALLBACK_FUNCTION),
+              MMSYSERR_NOERROR);
+    MIDIHDR header = {};
+    header.lpData = reinterpret_cast<LPSTR>(const_cast<BYTE*>(kSysEx));
+    header.dwBufferLength = sizeof kSysEx;
+    ASSERT_EQ(midiOutPrepareHeader(openPorts.out, &header, sizeof header), MMSYSERR_NOERROR);
+    ASSERT_EQ(midiOutLongMsg(openPorts.out, &header, sizeof header), MMSYSERR_NOERROR);
+    VirtualSurface::WaitIdle();
+    EXPECT_EQ(completedWhenToldDone, 1u);
+    EXPECT_EQ(midiOutUnprepareHeader(openPorts.out, &header, sizeof header), MMSYSERR_NOERROR);
 }
 
 TEST_F(BusRules, OnTheCallersThreadInputAndCompletionsComeAtOnce) {

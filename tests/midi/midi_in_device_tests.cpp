@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "device_test.h"
 #include "midi/midi_in_device.h"
 #include "support/virtual_surface.h"
 
@@ -31,18 +32,8 @@ public:
     int longMessages = 0;
 };
 
-class InputDeviceTest : public ::testing::Test {
+class InputDeviceTest : public DeviceTest<midi::CMIDIInDevice> {
 protected:
-    void SetUp() override {
-        StandinBusReset();
-        surface = std::make_unique<VirtualSurface>();
-    }
-    void TearDown() override {
-        device.reset();
-        VirtualSurface::WaitIdle();
-        EXPECT_EQ(BusCounters().misuse, 0u);
-        EXPECT_EQ(BusCounters().openInputs, 0u);
-    }
     void OpenAndListen() {
         EXPECT_EQ(device->AttachReceiver(&receiver), nullptr);
         device->OpenPort(0);
@@ -50,8 +41,6 @@ protected:
     }
 
     RecordingReceiver receiver;
-    std::unique_ptr<VirtualSurface> surface;
-    std::unique_ptr<midi::CMIDIInDevice> device = std::make_unique<midi::CMIDIInDevice>();
 };
 
 TEST_F(InputDeviceTest, DeliversEveryMessageInOrderOnTheBusThread) {

@@ -30,17 +30,18 @@ TEST_P(PackTest, PacksStatusAndDataBytesLeastSignificantFirst) {
 
 INSTANTIATE_TEST_SUITE_P(
     Words, PackTest,
-    ::testing::Values(PackCase{"NoteOn", 0x90, 0, 0x3C, 0x7F, 0x007F3C90},
-                      PackCase{"NoteOnChannel6", 0x90, 0x05, 0x3C, 0x7F, 0x007F3C95},
-                      PackCase{"PitchBend", 0xE3, 0, 0x10, 0x40, 0x004010E3},
+    ::testing::Values(PackCase{"NoteOn", Status::NoteOn, 0, 0x3C, 0x7F, 0x007F3C90},
+                      PackCase{"NoteOnChannel6", Status::NoteOn, 0x05, 0x3C, 0x7F, 0x007F3C95},
+                      PackCase{"PitchBend", Status::PitchBend | 3u, 0, 0x10, 0x40, 0x004010E3},
                       // only the low byte of each argument counts
-                      PackCase{"OnlyTheLowBytes", 0x190, 0, 0x13C, 0, 0x00003C90}),
+                      PackCase{"OnlyTheLowBytes", Status::NoteOn | 0x100u, 0, 0x13C, 0,
+                               0x00003C90}),
     CaseName());
 
 TEST(ShortMessageTest, UnpackSplitsCommandAndChannelAndIgnoresTheTopByte) {
     BYTE command = 0, channel = 0, data1 = 0, data2 = 0;
     midi::CShortMsg::Unpack(0xAB7F3C95, command, channel, data1, data2);
-    EXPECT_EQ(command, 0x90);
+    EXPECT_EQ(command, Status::NoteOn);
     EXPECT_EQ(channel, 0x05);
     EXPECT_EQ(data1, 0x3C);
     EXPECT_EQ(data2, 0x7F);
@@ -49,22 +50,22 @@ TEST(ShortMessageTest, UnpackSplitsCommandAndChannelAndIgnoresTheTopByte) {
 TEST(ShortMessageTest, DefaultIsWordZeroAndAssignReplacesIt) {
     midi::CShortMsg message;
     EXPECT_EQ(message.Word(), 0u);
-    message.Assign(0xB0, 0, 16, 65);
+    message.Assign(Status::ControlChange, 0, ControlNumber::Encoder1Turn, kTurnBack);
     EXPECT_EQ(message.Word(), 0x004110B0u);
     EXPECT_EQ(std::memcmp(message.Bytes(), "\xB0\x10\x41", 3), 0);
 }
 
 TEST(LongMessageTest, KeepsItsOwnCopy) {
-    BYTE source[] = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x01, 0x00, 0xF7};
-    midi::CLongMsg message(source, sizeof source);
-    source[5] = 0x55;
-    ASSERT_EQ(message.ByteCount(), 8u);
-    EXPECT_EQ(message.Bytes()[5], 0x01);
-    EXPECT_NE(message.Bytes(), source);
+    std::vector<BYTE> source = InitMessage();
+    const std::vector<BYTE> copied = source;
+    midi::CLongMsg message(source.data(), static_cast<int32_t>(source.size()));
+    source.assign(source.size(), 0x55);
+    EXPECT_EQ(std::vector<BYTE>(message.Bytes(), message.Bytes() + message.ByteCount()), copied);
+    EXPECT_NE(message.Bytes(), source.data());
 }
 
 TEST(LongMessageTest, EmptyAndMissingSourcesGiveEmptyMessages) {
-    const BYTE bytes[] = {0xF0, 0xF7};
+    const BYTE bytes[] = {SysEx::kStart, SysEx::kEnd};
     midi::CLongMsg message(bytes, 2);
     message.Assign(bytes, 0);
     EXPECT_EQ(message.ByteCount(), 0u);
@@ -78,8 +79,8 @@ TEST(SendTest, WithoutABoundDeviceNothingIsSentOrRaised) {
     StandinBusReset();
     VirtualSurface surface;
     ASSERT_EQ(midi::theOutputDevice.load(), nullptr);
-    midi::CShortMsg(0x90, 0, 1, 127).Send();
-    const BYTE bytes[] = {0xF0, 0xF7};
+    midi::CShortMsg(Status::NoteOn, 0, Note::Play, kPressedVelocity).Send();
+    const BYTE bytes[] = {SysEx::kStart, SysEx::kEnd};
     midi::CLongMsg(bytes, 2).Send();
     EXPECT_TRUE(surface.Received().empty());
 }
@@ -91,16 +92,16 @@ TEST(SendTest, BoundDeviceCarriesBothKindsAndTheBindingEndsWithTheDevice) {
         midi::CMIDIOutDevice device;
         device.OpenPort(0);
         midi::theOutputDevice = &device;
-        midi::CShortMsg(0x90, 0, 95, 127).Send();
-        const BYTE bytes[] = {0xF0, 0x01, 0xF7};
+        midi::CShortMsg(Status::NoteOn, 0, Note::Record, kPressedVelocity).Send();
+        const BYTE bytes[] = {SysEx::kStart, 0x01, SysEx::kEnd};
         midi::CLongMsg(bytes, 3).Send();
         VirtualSurface::WaitIdle();
     }
     EXPECT_EQ(midi::theOutputDevice.load(), nullptr);
     const auto received = surface.Received();
     ASSERT_EQ(received.size(), 2u);
-    EXPECT_EQ(received[0].word, 0x007F5F90u);
-    EXPECT_EQ(received[1].bytes, (std::vector<uint8_t>{0xF0, 0x01, 0xF7}));
+    EXPECT_EQ(received[0].word, NoteOn(Note::Record, kPressedVelocity));
+    EXPECT_EQ(received[1].bytes, (std::vector<uint8_t>{SysEx::kStart, 0x01, SysEx::kEnd}));
 }
 
 // Sizes on both sides of the inline storage: a display line, the largest inline message, the

@@ -6,34 +6,27 @@
 #include <thread>
 #include <vector>
 
+#include "device_test.h"
 #include "midi/midi_out_device.h"
 #include "support/debug_capture.h"
 #include "support/virtual_surface.h"
 
 namespace {
 
-const BYTE kLine[] = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x00, 0x00, 'L', 'e', 'v', 'e', 'l', 0xF7};
+const std::vector<uint8_t> kLine = DisplayLineMessage(SysEx::kLine1Position, "Level");
+const DWORD kLed = NoteOn(Note::Record, kPressedVelocity);
 
-class OutputDeviceTest : public ::testing::Test {
+class OutputDeviceTest : public DeviceTest<midi::CMIDIOutDevice> {
 protected:
-    void SetUp() override {
-        StandinBusReset();
-        surface = std::make_unique<VirtualSurface>();
+    // Sends `message` as one long message.
+    void SendLong(const std::vector<uint8_t>& message) {
+        device->SendLong(message.data(), static_cast<DWORD>(message.size()));
     }
-    void TearDown() override {
-        device.reset();
-        VirtualSurface::WaitIdle();
-        EXPECT_EQ(BusCounters().misuse, 0u);
-        EXPECT_EQ(BusCounters().preparedHeaders, 0u);
-        EXPECT_EQ(BusCounters().openOutputs, 0u);
-    }
-    std::unique_ptr<VirtualSurface> surface;
-    std::unique_ptr<midi::CMIDIOutDevice> device = std::make_unique<midi::CMIDIOutDevice>();
 };
 
 TEST_F(OutputDeviceTest, SendsOnAClosedDeviceDoNothing) {
-    device->SendShort(0x007F5F90);
-    device->SendLong(kLine, sizeof kLine);
+    device->SendShort(kLed);
+    SendLong(kLine);
     device->ClosePort();
     EXPECT_FALSE(device->IsPortOpen());
     EXPECT_EQ(BusCounters().shortSent + BusCounters().longSent, 0u);
@@ -51,7 +44,7 @@ TEST_F(OutputDeviceTest, OpenFailureRaisesThePlatformTextAndLeavesItClosed) {
     }
     EXPECT_FALSE(device->IsPortOpen());
     EXPECT_EQ(BusCounters().openOutputs, 0u); // the old port was closed first
-    device->SendShort(0x90);
+    device->SendShort(kLed);
     EXPECT_EQ(BusCounters().shortSent, 0u);
 }
 
@@ -59,7 +52,7 @@ TEST_F(OutputDeviceTest, ReopenReleasesPendingAndClosesTheOldPort) {
     StandinBusAddPort(STANDIN_BUS_OUTPUT, "Second");
     device->OpenPort(0);
     StandinBusHoldCompletions(1);
-    device->SendLong(kLine, sizeof kLine);
+    SendLong(kLine);
     EXPECT_EQ(device->PendingCount(), 1u);
     StandinBusHoldCompletions(0);
     StandinBusReleaseCompletions(-1);
@@ -71,11 +64,11 @@ TEST_F(OutputDeviceTest, ReopenReleasesPendingAndClosesTheOldPort) {
 TEST_F(OutputDeviceTest, FailingSendsRaiseAndLeaveNothingPending) {
     device->OpenPort(0);
     StandinBusFailNext(STANDIN_BUS_SEND_SHORT, MMSYSERR_NOTENABLED);
-    EXPECT_THROW(device->SendShort(0x90), midi::CMIDIOutException);
+    EXPECT_THROW(device->SendShort(kLed), midi::CMIDIOutException);
     StandinBusFailNext(STANDIN_BUS_PREPARE_OUTPUT, MMSYSERR_NOMEM);
-    EXPECT_THROW(device->SendLong(kLine, sizeof kLine), midi::CMIDIOutException);
+    EXPECT_THROW(SendLong(kLine), midi::CMIDIOutException);
     StandinBusFailNext(STANDIN_BUS_SEND_LONG, MIDIERR_NOTREADY);
-    EXPECT_THROW(device->SendLong(kLine, sizeof kLine), midi::CMIDIOutException);
+    EXPECT_THROW(SendLong(kLine), midi::CMIDIOutException);
     EXPECT_EQ(device->PendingCount(), 0u);
     EXPECT_EQ(BusCounters().preparedHeaders, 0u);
     EXPECT_TRUE(device->IsPortOpen());
@@ -85,12 +78,12 @@ TEST_F(OutputDeviceTest, TheRecordKeepsTheBytesAfterTheSenderDropsThem) {
     device->OpenPort(0);
     StandinBusSetCompletionDelay(30);
     {
-        std::vector<BYTE> bytes(kLine, kLine + sizeof kLine);
+        std::vector<BYTE> bytes = kLine;
         device->SendLong(bytes.data(), static_cast<DWORD>(bytes.size()));
         std::fill(bytes.begin(), bytes.end(), 0xEE); // the sender reuses its memory
     }
     VirtualSurface::WaitIdle();
-    EXPECT_EQ(surface->LongMessages().at(0), std::vector<uint8_t>(kLine, kLine + sizeof kLine));
+    EXPECT_EQ(surface->LongMessages().at(0), kLine);
 }
 
 // The worker runs on its own; this waits (in real time, bounded) until it has caught up.
@@ -107,7 +100,7 @@ TEST_F(OutputDeviceTest, EveryCompletionReleasesOneRecordAndNoMore) {
     device->OpenPort(0);
     StandinBusHoldCompletions(1);
     for (int i = 0; i < 3; ++i)
-        device->SendLong(kLine, sizeof kLine);
+        SendLong(kLine);
     EXPECT_EQ(device->PendingCount(), 3u);
     // Two complete back to back: the worker may wake once for both and must release both,
     // and not the third, which the platform still holds.
@@ -124,7 +117,7 @@ TEST_F(OutputDeviceTest, CloseWaitsForTheBuffersThePlatformStillHolds) {
     device->OpenPort(0);
     StandinBusSetCompletionDelay(50);
     for (int line = 0; line < 5; ++line)
-        device->SendLong(kLine, sizeof kLine);
+        SendLong(kLine);
     device->ClosePort();
     EXPECT_EQ(device->PendingCount(), 0u);
     EXPECT_EQ(BusCounters().longCompleted, 5u);
@@ -135,7 +128,7 @@ TEST_F(OutputDeviceTest, CloseResetsAPortThatNeverFinishesAsALastResort) {
     DebugCapture debug;
     device->OpenPort(0);
     StandinBusHoldCompletions(1);
-    device->SendLong(kLine, sizeof kLine);
+    SendLong(kLine);
     device->ClosePort();
     EXPECT_EQ(device->PendingCount(), 0u);
     EXPECT_EQ(BusCounters().outputResets, 1u);
@@ -148,16 +141,16 @@ TEST_F(OutputDeviceTest, CloseResetsAPortThatNeverFinishesAsALastResort) {
 TEST_F(OutputDeviceTest, TwoSendersNeverHaveABufferReleasedThatThePlatformHolds) {
     constexpr int kRuns = 40;
     constexpr int kPerSender = 8;
-    const BYTE other[] = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x00, 0x10, 'P', 'a', 'n', 0xF7};
+    const std::vector<uint8_t> other = DisplayLineMessage(SysEx::kLine2Position, "Pan");
     device->OpenPort(0);
     for (int run = 0; run < kRuns; ++run) {
         StandinBusHoldCompletions(1);
         std::thread second([&] {
             for (int i = 0; i < kPerSender; ++i)
-                device->SendLong(other, sizeof other);
+                SendLong(other);
         });
         for (int i = 0; i < kPerSender; ++i)
-            device->SendLong(kLine, sizeof kLine);
+            SendLong(kLine);
         second.join();
         for (int released = 0; released < 2 * kPerSender; ++released) {
             StandinBusReleaseCompletions(1);
@@ -175,7 +168,7 @@ TEST_F(OutputDeviceTest, APortThatNeverFinishesKeepsItsBuffersAndIsLeftOpen) {
     DebugCapture debug;
     device->OpenPort(0);
     StandinBusHoldCompletions(1);
-    device->SendLong(kLine, sizeof kLine);
+    SendLong(kLine);
     StandinBusFailNext(STANDIN_BUS_RESET_OUTPUT, MMSYSERR_NOTSUPPORTED);
     device->ClosePort(); // gives the port 2 s of real time
     EXPECT_NE(debug.Text().find("the port never finished some buffers"), std::string::npos);
@@ -201,8 +194,8 @@ TEST_F(OutputDeviceTest, APortThatWillNotCloseKeepsWhatItsCallbackReaches) {
 TEST_F(OutputDeviceTest, AnUnpluggedPortFailsSendsAndStillCloses) {
     device->OpenPort(0);
     surface->Unplug();
-    EXPECT_THROW(device->SendShort(0x90), midi::CMIDIOutException);
-    EXPECT_THROW(device->SendLong(kLine, sizeof kLine), midi::CMIDIOutException);
+    EXPECT_THROW(device->SendShort(kLed), midi::CMIDIOutException);
+    EXPECT_THROW(SendLong(kLine), midi::CMIDIOutException);
     device->ClosePort();
     EXPECT_FALSE(device->IsPortOpen());
 }

@@ -12,44 +12,13 @@ namespace {
 constexpr int kGreetingFlushes = 42;
 } // namespace
 
-const std::vector<std::string>& StandardCommandNames() {
-    static const std::vector<std::string> names = {
-        "Mixer panel toggle",
-        "Multitrack / Edit View toggle",
-        "Save / Save Session",
-        "Undo (1)",
-        "Insert: Audio Track",
-        "Insert: MIDI Track",
-        "Save All",
-        "Redo",
-        "Selection Anchor Left when playing",
-        "Selection Anchor Right when playing",
-        "Move Cursor to Beginning",
-        "Move Cursor to End",
-        "Metronome On/Off toggle",
-        "Monitor Record Level toggle",
-        "Record/Stop toggle",
-        "Zoom Out Horizontally",
-        "Zoom In Horizontally",
-        "Zoom Out Vertically",
-        "Zoom In Vertically",
-        "Clips: Punch In",
-        "Edit: Cut",
-        "Edit: Copy",
-        "Edit: Paste",
-        "Transport: Loop",
-    };
-    return names;
-}
-
 void ControllerFixture::SetUp() {
     StandinBusReset();
     StandinRegistryUseMemory();
     StandinRegistryClear();
     StandinUseTestClock(kStartTime);
     PumpMessages();
-    for (const std::string& name : StandardCommandNames())
-        host.AddCommand(name);
+    OfferHostCommands(host);
     surface = std::make_unique<VirtualSurface>();
     if (openOnSetUp)
         Open();
@@ -76,12 +45,6 @@ void ControllerFixture::Open() {
         SlowRefresh();
     VirtualSurface::WaitIdle();
     ClearRecords();
-}
-
-int32_t ControllerFixture::CommandIndex(const std::string& name) const {
-    const auto& names = StandardCommandNames();
-    const auto found = std::find(names.begin(), names.end(), name);
-    return found == names.end() ? -1 : static_cast<int32_t>(found - names.begin());
 }
 
 void ControllerFixture::Advance(DWORD milliseconds) {

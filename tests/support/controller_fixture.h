@@ -14,6 +14,7 @@
 #include "controls/midi_map.h"
 #include "host/host_interface.h"
 #include "support/debug_capture.h"
+#include "support/host_commands.h"
 #include "support/recording_host.h"
 #include "support/virtual_surface.h"
 
@@ -23,9 +24,6 @@ inline constexpr uint8_t kLedNotes[] = {
     Note::Mode4,   Note::Record,       Note::F1,         Note::F2,          Note::F3,
     Note::F4,      Note::TrackLeft,    Note::TrackRight, Note::PlayMode,    Note::FaderFunction,
     Note::AnySolo, Note::TrackState16, Note::Solo,       Note::TrackState20};
-
-// The Host's command list: every name the module looks up, some others, an invalid entry.
-const std::vector<std::string>& StandardCommandNames();
 
 class ControllerFixture : public ::testing::Test {
 public:
@@ -38,9 +36,6 @@ public:
     // Opens the controller (SetUp does unless openOnSetUp is false) and pumps it past the
     // greeting hold, so that a test starts from a steady surface with nothing recorded.
     void Open();
-
-    // The index of a command in the Host's list, -1 when absent.
-    int32_t CommandIndex(const std::string& name) const;
 
     // Surface gestures, each delivered before it returns.
     void Press(uint8_t note) { surface->Press(note); }

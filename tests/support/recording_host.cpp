@@ -1,5 +1,7 @@
 #include "support/recording_host.h"
 
+#include "support/host_commands.h"
+
 #include <algorithm>
 #include <cstring>
 #include <sstream>
@@ -31,6 +33,11 @@ HostCall GetCall(int32_t id, int32_t track) {
 }
 HostCall CommandCall(int32_t command, int32_t event) {
     return {HostCall::Command, command, event, 0};
+}
+
+void OfferHostCommands(RecordingHost& host) {
+    for (const std::string& name : StandardCommandNames())
+        host.AddCommand(name, name != kInvalidHostCommand);
 }
 
 void RecordingHost::SetInt(int32_t id, int32_t track, int32_t value) {

@@ -2,6 +2,7 @@
 // fuzzer and the benchmarks send as the surface, and what they expect the module to send it.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -48,23 +49,25 @@ constexpr size_t kDisplayPositionAt = sizeof SysEx::kHeader + 1;
 constexpr size_t kDisplayTextAt = kDisplayPositionAt + 1;
 constexpr size_t kDisplayLineBytes = kDisplayTextAt + kDisplayColumns + 1;
 
-// The display message that shows `text` (padded with blanks to the line's length) at
-// `position`, SysEx::kLine1Position or kLine2Position.
+// The display message that shows `text`, padded with blanks or cut to the line's length, at
+// `position`: SysEx::kLine1Position or kLine2Position. (Built at its full size at once: growing
+// it trips a false array-bounds warning of some compilers.)
 inline std::vector<uint8_t> DisplayLineMessage(uint8_t position, const std::string& text) {
-    std::vector<uint8_t> bytes(std::begin(SysEx::kHeader), std::end(SysEx::kHeader));
-    bytes.push_back(SysEx::kDisplayText);
-    bytes.push_back(position);
-    std::string line = text;
-    line.resize(kDisplayColumns, ' ');
-    bytes.insert(bytes.end(), line.begin(), line.end());
-    bytes.push_back(SysEx::kEnd);
+    std::vector<uint8_t> bytes(kDisplayLineBytes, ' ');
+    std::copy(std::begin(SysEx::kHeader), std::end(SysEx::kHeader), bytes.begin());
+    bytes[sizeof SysEx::kHeader] = SysEx::kDisplayText;
+    bytes[kDisplayPositionAt] = position;
+    const size_t length = std::min(text.size(), static_cast<size_t>(kDisplayColumns));
+    std::copy_n(text.begin(), length, bytes.begin() + kDisplayTextAt);
+    bytes.back() = SysEx::kEnd;
     return bytes;
 }
 
-// The message that tells the surface it has a controller.
+// The message that tells the surface it has a controller: the header, its type, a 0, the end.
 inline std::vector<uint8_t> InitMessage() {
-    std::vector<uint8_t> bytes(std::begin(SysEx::kHeader), std::end(SysEx::kHeader));
-    for (uint8_t byte : {SysEx::kInitialise, uint8_t{0x00}, SysEx::kEnd})
-        bytes.push_back(byte);
+    std::vector<uint8_t> bytes(sizeof SysEx::kHeader + 3);
+    std::copy(std::begin(SysEx::kHeader), std::end(SysEx::kHeader), bytes.begin());
+    bytes[sizeof SysEx::kHeader] = SysEx::kInitialise;
+    bytes.back() = SysEx::kEnd;
     return bytes;
 }

@@ -460,7 +460,7 @@ TEST_P(CommandCountTest, TheCountAtByte20BoundsTheWalkThroughTheEntryAtByte8) {
 INSTANTIATE_TEST_SUITE_P(
     Counts, CommandCountTest,
     ::testing::Values(CountCase{"None", 0}, CountCase{"One", 1}, CountCase{"Seven", 7},
-                      CountCase{"All", static_cast<int32_t>(HostCommandNames().size())}),
+                      CountCase{"All", static_cast<int32_t>(StandardCommandNames().size())}),
     CaseName());
 
 } // namespace

@@ -198,7 +198,7 @@ Observation PlayTheUser(int button, const char* screenshotPath) {
 // names here differ only where platforms might collate differently).
 std::vector<std::string> SortedValidCommands() {
     std::vector<std::string> names;
-    for (const std::string& name : HostCommandNames())
+    for (const std::string& name : StandardCommandNames())
         if (name != kInvalidHostCommand)
             names.push_back(name);
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
@@ -267,10 +267,10 @@ TEST_F(SettingsDialogTest, OkStoresEveryKeysChosenCommand) {
     lines.erase(std::remove_if(lines.begin(), lines.end(),
                                [](const std::string& line) { return line.rfind('#', 0) != 0; }),
                 lines.end());
-    ASSERT_EQ(lines.size(), std::size(kKeyLists) * HostCommandNames().size());
-    EXPECT_EQ(lines.front(), "#0: " + HostCommandNames().front() + "\n");
-    EXPECT_EQ(lines.back(), "#" + std::to_string(HostCommandNames().size() - 1) + ": " +
-                                HostCommandNames().back() + "\n");
+    ASSERT_EQ(lines.size(), std::size(kKeyLists) * StandardCommandNames().size());
+    EXPECT_EQ(lines.front(), "#0: " + StandardCommandNames().front() + "\n");
+    EXPECT_EQ(lines.back(), "#" + std::to_string(StandardCommandNames().size() - 1) + ": " +
+                                StandardCommandNames().back() + "\n");
 }
 
 TEST_F(SettingsDialogTest, CancelStoresNothing) {

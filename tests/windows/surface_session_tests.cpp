@@ -24,10 +24,7 @@
 
 namespace {
 
-const std::vector<uint8_t> kInitMessage = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x01, 0x00, 0xF7};
-constexpr uint8_t kLine1 = 0x00;
-constexpr uint8_t kLine2 = 0x10;
-constexpr uint8_t kFaderTouch = 104;
+const std::vector<uint8_t> kInitMessage = InitMessage();
 constexpr int32_t kTrackNotification = HostParam::CurrentTrack;
 // A wait for something that follows within a slow refresh or two; only a fault takes longer.
 constexpr DWORD kRefreshWaitMs = 3000;
@@ -36,29 +33,16 @@ constexpr DWORD kNoRefreshMs = 200;
 // The motor fader keeps still for this long after the fader is released.
 constexpr DWORD kReleaseHoldMs = 800;
 
-std::vector<uint8_t> DisplayLine(uint8_t position, const std::string& text) {
-    std::vector<uint8_t> message = {0xF0, 0x00, 0x01, 0x40, 0x20, 0x00, position};
-    std::string line = text;
-    line.resize(16, ' ');
-    message.insert(message.end(), line.begin(), line.end());
-    message.push_back(0xF7);
-    return message;
+std::vector<uint8_t> Line1(const std::string& text) {
+    return DisplayLineMessage(SysEx::kLine1Position, text);
+}
+std::vector<uint8_t> Line2(const std::string& text) {
+    return DisplayLineMessage(SysEx::kLine2Position, text);
 }
 
-// The fader's pitch-bend word for a 10-bit position, as the surface sends and receives it.
-DWORD FaderWord(int position) {
-    return ShortWord(0xE0, static_cast<uint8_t>((position & 7) << 4),
-                     static_cast<uint8_t>((position >> 3) & 0x7F));
-}
 // Positions of the level law: -6 dB and -12 dB.
 constexpr int kMinus6Db = 657;
 constexpr int kMinus12Db = 556;
-
-StandinBusCounters BusCounters() {
-    StandinBusCounters counters = {};
-    StandinBusGetCounters(&counters);
-    return counters;
-}
 
 template <typename T>
 bool Contains(const std::vector<T>& items, const T& item) {
@@ -126,8 +110,8 @@ TEST_F(SurfaceSessionTest, OpeningInitialisesTheSurfaceAndTheFirstSlowRefreshGre
     EXPECT_EQ(surface->LongMessages(), std::vector<std::vector<uint8_t>>{kInitMessage});
     ASSERT_TRUE(PumpUntilLongMessages(3));
     EXPECT_EQ(surface->LongMessages(),
-              (std::vector<std::vector<uint8_t>>{kInitMessage, DisplayLine(kLine1, "   Welcome to"),
-                                                 DisplayLine(kLine2, "   Korvane")}));
+              (std::vector<std::vector<uint8_t>>{kInitMessage, Line1("   Welcome to"),
+                                                 Line2("   Korvane")}));
     EXPECT_EQ(debug.Text(), "");
 }
 
@@ -146,16 +130,17 @@ TEST_F(SurfaceSessionTest, ATrackStepSelectsTheNextTrackAndTheMotorFollowsItsLev
     host.SetDouble(HostParam::Level, 1, -12.0);
     surface->Press(Note::TrackRight);
     surface->Release(Note::TrackRight);
-    EXPECT_EQ(host.CallsOf(HostCall::Set), std::vector<HostCall>{SetCall(19, 0, 1)});
+    EXPECT_EQ(host.CallsOf(HostCall::Set),
+              std::vector<HostCall>{SetCall(HostParam::CurrentTrack, 0, 1)});
     plugin.Update(kTrackNotification, 1, 0, 0);
     EXPECT_TRUE(PumpUntilSent(FaderWord(kMinus12Db)));
 }
 
 TEST_F(SurfaceSessionTest, ATouchedFaderMoveSetsTheLevelAndIsEchoed) {
     OpenAndGreet();
-    surface->Press(kFaderTouch);
+    surface->Press(Note::FaderTouch);
     surface->Send(FaderWord(kMinus6Db));
-    surface->Release(kFaderTouch);
+    surface->Release(Note::FaderTouch);
     EXPECT_EQ(host.CallsOf(HostCall::Set),
               std::vector<HostCall>{SetCall(HostParam::Level, -600, 0)});
     EXPECT_EQ(surface->ShortMessages(), std::vector<DWORD>{FaderWord(kMinus6Db)});
@@ -173,12 +158,12 @@ TEST_F(SurfaceSessionTest, AHostLevelChangeMovesTheMotorButNotUnderTheUsersFinge
     EXPECT_TRUE(surface->ShortMessages().empty()); // the level waits for the slow refresh
     ASSERT_TRUE(PumpUntilSent(FaderWord(kMinus6Db)));
 
-    surface->Press(kFaderTouch);
+    surface->Press(Note::FaderTouch);
     host.SetDouble(HostParam::Level, 0, -12.0);
     plugin.Update(HostParam::Level, 0, 0, 0);
     PumpMessagesFor(2 * kNoRefreshMs + 300);
     EXPECT_FALSE(Contains(surface->ShortMessages(), FaderWord(kMinus12Db)));
-    surface->Release(kFaderTouch);
+    surface->Release(Note::FaderTouch);
     const DWORD released = GetTickCount();
     // After the release the Host's level is only recorded until the hold is over, and then
     // not sent either: the motor moves again on the next change.
@@ -198,8 +183,8 @@ TEST_F(SurfaceSessionTest, ShiftF2SendsTheCommandStoredInTheRegistry) {
     surface->Release(Note::Shift);
     surface->Press(Note::F2);
     surface->Release(Note::F2);
-    const int32_t shiftF2 = HostCommandIndex("Save All");
-    const int32_t f2 = HostCommandIndex("Multitrack / Edit View toggle");
+    const int32_t shiftF2 = CommandIndex("Save All");
+    const int32_t f2 = CommandIndex("Multitrack / Edit View toggle");
     EXPECT_EQ(host.CallsOf(HostCall::Command),
               (std::vector<HostCall>{
                   CommandCall(shiftF2, kCommandKeyDown), CommandCall(shiftF2, kCommandKeyUp),
@@ -212,16 +197,15 @@ TEST_F(SurfaceSessionTest, ClosingBlanksTheDisplayDarkensTheLedsAndStopsTheTimer
     plugin.Close();
     VirtualSurface::WaitIdle();
     const auto lines = surface->LongMessages();
-    EXPECT_EQ(lines, (std::vector<std::vector<uint8_t>>{DisplayLine(kLine1, ""),
-                                                        DisplayLine(kLine2, "")}));
-    EXPECT_TRUE(Contains(surface->ShortMessages(), NoteOn(Note::Record, 0)));
+    EXPECT_EQ(lines, (std::vector<std::vector<uint8_t>>{Line1(""), Line2("")}));
+    EXPECT_TRUE(Contains(surface->ShortMessages(), NoteOn(Note::Record, kReleasedVelocity)));
     EXPECT_EQ(BusCounters().openInputs + BusCounters().openOutputs, 0u);
     EXPECT_EQ(PumpMessagesFor(2 * kNoRefreshMs + 100), 0);
 }
 
 TEST_F(SurfaceSessionTest, InputWhileTheTimerRunsAndTheHostNotifiesIsAllHandled) {
     OpenAndGreet();
-    surface->Press(kFaderTouch);
+    surface->Press(Note::FaderTouch);
     constexpr int kMoves = 200;
     for (int move = 0; move < kMoves; ++move)
         surface->Inject(FaderWord(move * 5));
@@ -230,7 +214,7 @@ TEST_F(SurfaceSessionTest, InputWhileTheTimerRunsAndTheHostNotifiesIsAllHandled)
         PumpMessagesFor(20);
     }
     VirtualSurface::WaitIdle();
-    surface->Release(kFaderTouch);
+    surface->Release(Note::FaderTouch);
     EXPECT_EQ(BusCounters().dropped, 0u);
     EXPECT_EQ(host.CallsOf(HostCall::Set).size(), static_cast<size_t>(kMoves));
 }
@@ -250,14 +234,14 @@ TEST_P(HostKindSessionTest, AFloodOfPressesWhileTheHostNotifiesNeitherHangsNorLo
     host.BecomeKind(GetParam().kind);
     OpenAndGreet();
     std::atomic<bool> fed{false};
-    const uint8_t clicked[] = {Note::Stop, Note::F1, kFaderTouch};
+    const uint8_t clicked[] = {Note::Stop, Note::F1, Note::FaderTouch};
     std::thread feeder([&] {
         for (int press = 0; press < kPresses; ++press) {
             for (uint8_t note : clicked) {
-                surface->Inject(NoteOn(note, 127));
-                if (note == kFaderTouch)
+                surface->Inject(NoteOn(note, kPressedVelocity));
+                if (note == Note::FaderTouch)
                     surface->Inject(FaderWord(press * 5));
-                surface->Inject(NoteOn(note, 0));
+                surface->Inject(NoteOn(note, kReleasedVelocity));
             }
         }
         fed = true;
@@ -274,7 +258,7 @@ TEST_P(HostKindSessionTest, AFloodOfPressesWhileTheHostNotifiesNeitherHangsNorLo
     const std::vector<HostCall> sets = host.CallsOf(HostCall::Set);
     EXPECT_EQ(std::count(sets.begin(), sets.end(), SetCall(HostParam::Stop, 1)), kPresses);
     const std::vector<HostCall> commands = host.CallsOf(HostCall::Command);
-    const HostCall f1Down = CommandCall(HostCommandIndex("Mixer panel toggle"), kCommandKeyDown);
+    const HostCall f1Down = CommandCall(CommandIndex("Mixer panel toggle"), kCommandKeyDown);
     EXPECT_EQ(std::count(commands.begin(), commands.end(), f1Down), kPresses);
     host.RunNotifying([&] {
         plugin.Update(HostParam::CurrentTrack, 2, 0, 0);
@@ -283,8 +267,8 @@ TEST_P(HostKindSessionTest, AFloodOfPressesWhileTheHostNotifiesNeitherHangsNorLo
     });
     EXPECT_TRUE(PumpMessagesUntil(
         [&] {
-            return surface->LastNoteValue(Note::Record) == 127 &&
-                   surface->LastNoteValue(Note::TrackState16) == 127;
+            return surface->LastNoteValue(Note::Record) == kPressedVelocity &&
+                   surface->LastNoteValue(Note::TrackState16) == kPressedVelocity;
         },
         kRefreshWaitMs));
 }

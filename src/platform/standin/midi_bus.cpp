@@ -738,6 +738,9 @@ private:
             completions.pop_front();
             done.header->dwFlags =
                 (done.header->dwFlags & ~static_cast<DWORD>(MHDR_INQUEUE)) | MHDR_DONE;
+            // Counted as the platform marks it done, so that a sender who hears of it and then
+            // reads the counters finds it there.
+            ++counters.longCompleted;
             ++done.handle->busy;
             batch.push_back(done);
         }
@@ -755,10 +758,8 @@ private:
             }
         }
         guard.lock();
-        for (const Completion& done : batch) {
+        for (const Completion& done : batch)
             EndCallback(done.handle);
-            ++counters.longCompleted;
-        }
         --callbacksInProgress;
         Changed();
     }
