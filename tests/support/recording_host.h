@@ -30,10 +30,6 @@ HostCall SetCall(int32_t id, int32_t value, int32_t track = 0);
 HostCall GetCall(int32_t id, int32_t track);
 HostCall CommandCall(int32_t command, int32_t event);
 
-class RecordingHost;
-// Adds the tests' command list (support/host_commands.h), its invalid entry as invalid.
-void OfferHostCommands(RecordingHost& host);
-
 // The newest RecordingHost constructed answers the table until it is destroyed (see FakeHost).
 class RecordingHost : private HostBehaviour {
 public:
@@ -104,3 +100,6 @@ private:
     // Last: the Host answers only once everything above exists, and stops before it goes.
     FakeHost fake{*this};
 };
+
+// Adds the tests' command list (support/host_commands.h), its invalid entry as invalid.
+void OfferHostCommands(RecordingHost& host);
