@@ -7,8 +7,6 @@
 
 namespace {
 
-const char kSettingsKey[] = "Software\\Quenmoor\\KorvaneHost";
-
 constexpr size_t kNameSize = KeyAssignmentStore::kCommandNameSize;
 
 // A text of the buffer is usable only when it ends within the buffer.
@@ -32,7 +30,8 @@ void ReadStoredName(HKEY key, const char* valueName, char* name) {
 // Every key's stored name, in the table's order; all empty when the key does not exist.
 void ReadStoredNames(char (&stored)[kKeyAssignmentCount][kNameSize]) {
     HKEY key = nullptr;
-    const bool opened = RegOpenKeyA(HKEY_CURRENT_USER, kSettingsKey, &key) == ERROR_SUCCESS;
+    const bool opened =
+        RegOpenKeyA(HKEY_CURRENT_USER, KeyAssignmentStore::kSettingsKey, &key) == ERROR_SUCCESS;
     for (size_t row = 0; row < kKeyAssignmentCount; ++row) {
         stored[row][0] = '\0';
         if (opened)
@@ -114,9 +113,9 @@ void KeyAssignmentStore::Load() {
 
 bool KeyAssignmentStore::Save(const char* const (&chosen)[kKeyAssignmentCount]) {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, const_cast<LPSTR>(""),
-                        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, KeyAssignmentStore::kSettingsKey, 0,
+                        const_cast<LPSTR>(""), REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
         return false;
     for (size_t row = 0; row < kKeyAssignmentCount; ++row) {
         const char* name = chosen[row];

@@ -15,6 +15,8 @@ public:
     // Host command names and stored values travel in buffers of this size, terminator
     // included.
     static constexpr size_t kCommandNameSize = 128;
+    // The key under HKEY_CURRENT_USER that holds one string value per key: its command's name.
+    static constexpr char kSettingsKey[] = "Software\\Quenmoor\\KorvaneHost";
 
     // The Host's command count and enumerator (null when the Host gives none).
     void SetHostCommands(int32_t count, EnumCommandFn hostEnumerator);

@@ -25,7 +25,7 @@
 
 namespace {
 
-constexpr char kSettingsKey[] = "Software\\Quenmoor\\KorvaneHost";
+constexpr const char* kSettingsKey = KeyAssignmentStore::kSettingsKey;
 
 // A name as a string value holds it: with its terminator.
 std::string Terminated(const std::string& text) {

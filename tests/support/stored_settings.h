@@ -4,7 +4,9 @@
 
 #include <string>
 
-constexpr char kSettingsKey[] = "Software\\Quenmoor\\KorvaneHost";
+#include "controls/key_assignment_store.h"
+
+constexpr const char* kSettingsKey = KeyAssignmentStore::kSettingsKey;
 
 // Stores `text` as the string value `valueName`; false when the key cannot be created or the
 // value not written.
