@@ -2,6 +2,18 @@
 
 namespace midi {
 
+bool IsDeviceGoneResult(MMRESULT result) noexcept {
+    switch (result) {
+    case MMSYSERR_BADDEVICEID:
+    case MMSYSERR_NODRIVER:
+    case MMSYSERR_INVALHANDLE:
+    case MIDIERR_NODEVICE:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // The platform's text functions and names of the two services.
 struct MidiInputService {
     static constexpr const char* kName = "input";

@@ -76,6 +76,7 @@ CMIDIOutDevice::~CMIDIOutDevice() {
 
 void CMIDIOutDevice::OpenPort(UINT deviceIndex) {
     ClosePort();
+    deviceGone.store(false);
     if (target == nullptr)
         target = NewCallbackTarget(); // the last one was left to a port that would not close
     const MMRESULT result =
@@ -147,7 +148,14 @@ void CMIDIOutDevice::SendShort(DWORD word) {
         return;
     const MMRESULT result = midiOutShortMsg(portHandle, word);
     if (result != MMSYSERR_NOERROR)
-        throw CMIDIOutException(result);
+        Refuse(result);
+}
+
+void CMIDIOutDevice::Refuse(MMRESULT result) {
+    const CMIDIOutException refusal(result);
+    if (refusal.DeviceGone())
+        deviceGone.store(true);
+    throw refusal;
 }
 
 void CMIDIOutDevice::SendLong(const BYTE* bytes, DWORD byteCount) {
@@ -159,7 +167,7 @@ void CMIDIOutDevice::SendLong(const BYTE* bytes, DWORD byteCount) {
     MMRESULT result = midiOutPrepareHeader(portHandle, &record->header, sizeof record->header);
     if (result != MMSYSERR_NOERROR) {
         OutBufferRecord::Free(record);
-        throw CMIDIOutException(result);
+        Refuse(result);
     }
     try {
         pendingQueue.Reserve();
@@ -174,7 +182,7 @@ void CMIDIOutDevice::SendLong(const BYTE* bytes, DWORD byteCount) {
     if (result != MMSYSERR_NOERROR) {
         pendingQueue.CancelReservation();
         OutBufferRecord::Release(record);
-        throw CMIDIOutException(result);
+        Refuse(result);
     }
     pendingQueue.Append(record);
     // The platform may have reported the buffer done before it was queued, when the worker

@@ -52,6 +52,8 @@ public:
     // platform accepted their buffers.
     void SendLong(const BYTE* bytes, DWORD byteCount);
     bool IsPortOpen() const { return state.load() == Open; }
+    // A send since the port opened was refused because the port's device is gone.
+    bool DeviceGone() const { return deviceGone.load(); }
     // Long messages handed to the platform and not yet released.
     size_t PendingCount() { return pendingQueue.Size(); }
 
@@ -62,6 +64,8 @@ private:
     static void CALLBACK OutputCallback(HMIDIOUT port, UINT message, DWORD_PTR instance,
                                         DWORD_PTR param1, DWORD_PTR param2);
     static DWORD WINAPI OutputWorker(LPVOID device);
+    // Raises the refusal of a send, noting first whether it says the device is gone.
+    [[noreturn]] void Refuse(MMRESULT result);
     void StopWorker();
     bool WaitUntilAllDone(DWORD milliseconds);
     // Leaves the open port, the buffers it still holds and the callback's target to the
@@ -75,6 +79,7 @@ private:
     // Held from the platform's acceptance of a buffer until its record is queued.
     CriticalSection sendLock;
     std::atomic<int> state;
+    std::atomic<bool> deviceGone{false};
 };
 
 } // namespace midi

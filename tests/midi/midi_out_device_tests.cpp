@@ -48,6 +48,40 @@ TEST_F(OutputDeviceTest, OpenFailureRaisesThePlatformTextAndLeavesItClosed) {
     EXPECT_EQ(BusCounters().shortSent, 0u);
 }
 
+// Only the refusals that mean the device is gone say so; a reopened port starts afresh.
+TEST_F(OutputDeviceTest, RefusalsTellWhetherTheDeviceIsGone) {
+    const struct {
+        StandinBusOperation operation;
+        MMRESULT result;
+        bool gone;
+    } cases[] = {
+        {STANDIN_BUS_SEND_SHORT, MIDIERR_NOTREADY, false},
+        {STANDIN_BUS_SEND_LONG, MMSYSERR_NOMEM, false},
+        {STANDIN_BUS_PREPARE_OUTPUT, MMSYSERR_INVALPARAM, false},
+        {STANDIN_BUS_SEND_SHORT, MMSYSERR_NODRIVER, true},
+        {STANDIN_BUS_SEND_LONG, MIDIERR_NODEVICE, true},
+        {STANDIN_BUS_PREPARE_OUTPUT, MMSYSERR_BADDEVICEID, true},
+        {STANDIN_BUS_SEND_SHORT, MMSYSERR_INVALHANDLE, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.result);
+        device->OpenPort(0);
+        StandinBusFailNext(c.operation, c.result);
+        try {
+            if (c.operation == STANDIN_BUS_SEND_SHORT)
+                device->SendShort(kLed);
+            else
+                SendLong(kLine);
+            FAIL() << "no exception";
+        } catch (const midi::CMIDIOutException& refusal) {
+            EXPECT_EQ(refusal.DeviceGone(), c.gone);
+        }
+        EXPECT_EQ(device->DeviceGone(), c.gone);
+    }
+    device->OpenPort(0);
+    EXPECT_FALSE(device->DeviceGone());
+}
+
 TEST_F(OutputDeviceTest, ReopenReleasesPendingAndClosesTheOldPort) {
     StandinBusAddPort(STANDIN_BUS_OUTPUT, "Second");
     device->OpenPort(0);
