@@ -248,8 +248,7 @@ private:
             RemovePorts();
             break;
         case Replug:
-            if (inputPort == 0)
-                AddPorts();
+            PlugPortsIn();
             break;
         case Reopen:
             CloseController();
@@ -299,12 +298,24 @@ private:
     }
 
     void RemovePorts() {
-        if (inputPort == 0)
+        if (inputPort == 0 && outputPort == 0)
             return;
         StandinBusRemovePort(inputPort);
         StandinBusRemovePort(outputPort);
         inputPort = outputPort = 0;
         faultsInjected = true; // every send now fails, as the boundaries say
+    }
+
+    // The surface plugged in again, perhaps one port at a time, perhaps behind another
+    // device's port so that its ports come back at other indices.
+    void PlugPortsIn() {
+        const uint8_t how = input.Byte();
+        if (how & 1)
+            StandinBusAddPort(how & 2 ? STANDIN_BUS_OUTPUT : STANDIN_BUS_INPUT, "Other synth");
+        if (inputPort == 0 && (how & 4) == 0)
+            inputPort = StandinBusAddPort(STANDIN_BUS_INPUT, "Korvane");
+        if (outputPort == 0 && (how & 8) == 0)
+            outputPort = StandinBusAddPort(STANDIN_BUS_OUTPUT, "Korvane");
     }
 
     void FailNext() {

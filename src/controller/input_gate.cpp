@@ -54,6 +54,20 @@ bool InputGate::ShutAndWait(DWORD milliseconds) {
     return true;
 }
 
+bool InputGate::TryShut() {
+    // Shut before the count is read, as in ShutAndWait: input that enters after this sees the
+    // gate shut, and input inside is counted.
+    shut.store(true);
+    if (inside.load() == 0)
+        return true;
+    shut.store(false);
+    return false;
+}
+
+void InputGate::Open() {
+    shut.store(false);
+}
+
 bool InputGate::HandlingInputHere() {
     return inputDepth > 0;
 }

@@ -57,8 +57,18 @@ public:
 private:
     struct Mirror;
 
+    // The surface's ports (korvane_surface.cpp). Attaching finds both ports, opens them, binds
+    // the output, initialises the surface and has the greeting shown; false when a port is
+    // missing. Watching runs on every timer tick: while the surface is absent it looks for the
+    // ports every 2 s, and while it is attached it detaches once the surface is gone.
+    bool AttachToSurface();
     void AttachToPorts(UINT outputIndex, UINT inputIndex);
     void SendInitMessage();
+    void WatchSurface();
+    void LookForSurface();
+    bool SurfaceGone();
+    void DetachFromSurface();
+    void ClosePorts();
     void DispatchShortMessage(DWORD word);
 
     // Host-to-surface refresh, with the lock held.
@@ -90,7 +100,12 @@ private:
     InputGate inputGate;
     PendingUpdates pendingUpdates;
 
-    bool portsMissing;
+    bool portsMissing;   // the surface's ports were looked for and not found, and it was said
+    bool attached;       // the ports were found and opened, and the surface was not seen going
+    bool commandsLoaded; // the key assignments and the fixed commands were found, once
+    int attachedOutput;
+    int attachedInput;
+    uint32_t lastPortLook;
     int32_t trackInfoHold;
     int32_t currentTrack;
     uint32_t lastSlowRefresh;

@@ -81,7 +81,9 @@ void Korvane::OnRefreshTimer() {
     if (!guard)
         return; // surface input holds the controller: the next tick catches up
     HandlePendingUpdates();
-    Tick(false);
+    WatchSurface();
+    if (attached)
+        Tick(false);
 }
 
 void Korvane::HandlePendingUpdates() {

@@ -9,7 +9,7 @@ constexpr DWORD kIdleWaitMs = 10000;
 
 VirtualSurface::VirtualSurface(const std::string& name)
     : inputPort(StandinBusAddPort(STANDIN_BUS_INPUT, name.c_str())),
-      outputPort(StandinBusAddPort(STANDIN_BUS_OUTPUT, name.c_str())) {
+      outputPort(StandinBusAddPort(STANDIN_BUS_OUTPUT, name.c_str())), portName(name) {
     StandinBusSetOutputSink(&VirtualSurface::Sink, this);
 }
 
@@ -72,6 +72,15 @@ void VirtualSurface::ClearReceived() {
 void VirtualSurface::Unplug() {
     StandinBusRemovePort(inputPort);
     StandinBusRemovePort(outputPort);
+    inputPort = 0;
+    outputPort = 0;
+}
+
+void VirtualSurface::Plug(bool withInput, bool withOutput) {
+    if (withInput && inputPort == 0)
+        inputPort = StandinBusAddPort(STANDIN_BUS_INPUT, portName.c_str());
+    if (withOutput && outputPort == 0)
+        outputPort = StandinBusAddPort(STANDIN_BUS_OUTPUT, portName.c_str());
 }
 
 StandinBusCounters BusCounters() {

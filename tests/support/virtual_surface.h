@@ -2,6 +2,7 @@
 // the module's input port and delivered on the bus thread) and what it received.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -48,13 +49,21 @@ public:
     // (SysEx::kLine1Position or kLine2Position); empty when none came.
     std::string LastLine(uint8_t position) const;
 
-    // Removes both ports, as unplugging the surface does.
+    // Removes both ports, as unplugging the surface does: handles open on them refuse from now
+    // on with the platform's device-gone result.
     void Unplug();
+    // Plugs the surface in again: new ports of the same name after every port the bus has now
+    // (at other indices when other ports came meanwhile), only the directions asked for.
+    void Plug(bool withInput = true, bool withOutput = true);
 
-    int inputPort;  // the module's input: what the surface sends
-    int outputPort; // the module's output: what the surface receives
+    // The module's input (what the surface sends) and output (what it receives); 0 while
+    // unplugged. The bus's thread reads the output's number as it delivers.
+    std::atomic<int> inputPort;
+    std::atomic<int> outputPort;
 
 private:
+    const std::string portName;
+
     static void Sink(int port, DWORD word, const BYTE* bytes, DWORD length, void* context);
 
     mutable std::mutex lock;

@@ -323,4 +323,39 @@ INSTANTIATE_TEST_SUITE_P(
                                     "error 1234\n"}),
     CaseName());
 
+// ---- The surface coming and going, on real time --------------------------------------------
+
+// The controller looks for an absent surface, and checks an attached one's ports, every 2 s.
+constexpr DWORD kLookWaitMs = 2000 + kRefreshWaitMs;
+constexpr char kGone[] = "Korvane: the surface is gone; its ports are closed\n";
+constexpr char kAttached[] = "Korvane: attached to the surface: ";
+
+bool StopReachesTheHost(RecordingHost& host, VirtualSurface& surface) {
+    host.ClearCalls();
+    surface.Press(Note::Stop);
+    surface.Release(Note::Stop);
+    return host.CallsOf(HostCall::Set) == std::vector<HostCall>{SetCall(HostParam::Stop, 1)};
+}
+
+TEST_F(MissingSurfaceTest, ASurfacePluggedInAfterTheOpenIsAttachedAtTheNextLook) {
+    Open();
+    surface->Plug();
+    ASSERT_TRUE(PumpMessagesUntil([&] { return !surface->LongMessages().empty(); }, kLookWaitMs));
+    EXPECT_EQ(surface->LongMessages().front(), kInitMessage);
+    EXPECT_NE(debug.Text().find(kAttached), std::string::npos);
+    EXPECT_TRUE(StopReachesTheHost(host, *surface));
+}
+
+TEST_F(SurfaceSessionTest, AnUnpluggedSurfaceIsLetGoAndAttachedAgainWhenItComesBack) {
+    OpenAndGreet();
+    surface->Unplug();
+    ASSERT_TRUE(PumpMessagesUntil([&] { return debug.Text().find(kGone) != std::string::npos; },
+                                  kLookWaitMs));
+    EXPECT_EQ(BusCounters().openInputs + BusCounters().openOutputs, 0u);
+    surface->Plug();
+    ASSERT_TRUE(PumpMessagesUntil([&] { return !surface->LongMessages().empty(); }, kLookWaitMs));
+    EXPECT_EQ(surface->LongMessages().front(), kInitMessage);
+    EXPECT_TRUE(StopReachesTheHost(host, *surface));
+}
+
 } // namespace
