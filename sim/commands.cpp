@@ -341,6 +341,10 @@ const std::vector<CommandInterpreter::Verb>& CommandInterpreter::Verbs() {
          "the settings dialog: choices, then OK (or Cancel)", false, &C::Configure, nullptr},
         {"registry", "clear", "the stored settings removed", false, &C::Registry, nullptr},
         {"reopen", "", "the plug-in closed and opened again", false, &C::Reopen, nullptr},
+        {"unplug", "", "the surface's cable pulled: its ports go, it goes dark", true, &C::Cable,
+         nullptr},
+        {"plug", "", "the cable back in: the plug-in finds the surface within 2 s", true, &C::Cable,
+         nullptr},
         {"echo", "TEXT", "the text shown in the trace", false, &C::Echo, nullptr},
     };
     return verbs;
@@ -854,6 +858,17 @@ CommandResult CommandInterpreter::Reopen(const Words& words) {
     std::string error;
     if (!session.Open(error))
         return Failed(error);
+    return Done();
+}
+
+CommandResult CommandInterpreter::Cable(const Words& words) {
+    if (words.size() != 1)
+        return Misused();
+    VirtualKorvane& surface = *session.Surface();
+    if (words[0] == "plug")
+        surface.Plug();
+    else
+        surface.Unplug();
     return Done();
 }
 

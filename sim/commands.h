@@ -80,6 +80,7 @@ private:
     CommandResult Configure(const Words& words);
     CommandResult Registry(const Words& words);
     CommandResult Reopen(const Words& words);
+    CommandResult Cable(const Words& words);
     CommandResult Echo(const Words& words);
 
     CommandResult ExpectLine(const Words& words);

@@ -500,8 +500,10 @@ void TerminalUi::DrawDisplay(int y, int x) {
     PutText(y + 3, x, Symbol("\u255A", "+") + edge + Symbol("\u255D", "+"), kLineLength + 2);
     PutText(y + 1, x + kLineLength + 4, "line 1", 8);
     PutText(y + 2, x + kLineLength + 4, "line 2", 8);
-    PutText(y + 3, x + kLineLength + 4, surface.Initialised() ? "initialised" : "not initialised",
-            20);
+    const char* state = !surface.Plugged()      ? "unplugged"
+                        : surface.Initialised() ? "initialised"
+                                                : "not initialised";
+    PutText(y + 3, x + kLineLength + 4, state, 20);
 }
 
 void TerminalUi::DrawButtons(int y, int x, int width) {

@@ -35,18 +35,41 @@ VirtualKorvane::VirtualKorvane() : monitor(kKeptRecords) {
         otherPorts.push_back(StandinBusAddPort(STANDIN_BUS_INPUT, name));
         otherPorts.push_back(StandinBusAddPort(STANDIN_BUS_OUTPUT, name));
     }
-    inputPort = StandinBusAddPort(STANDIN_BUS_INPUT, kSurfacePortName);
-    outputPort = StandinBusAddPort(STANDIN_BUS_OUTPUT, kSurfacePortName);
+    AddSurfacePorts();
     lines.fill(std::string(kLineLength, ' '));
     StandinBusSetOutputSink(&VirtualKorvane::Sink, this);
 }
 
 VirtualKorvane::~VirtualKorvane() {
     StandinBusSetOutputSink(nullptr, nullptr);
-    StandinBusRemovePort(outputPort);
-    StandinBusRemovePort(inputPort);
+    Unplug();
     for (int port : otherPorts)
         StandinBusRemovePort(port);
+}
+
+void VirtualKorvane::AddSurfacePorts() {
+    inputPort = StandinBusAddPort(STANDIN_BUS_INPUT, kSurfacePortName);
+    outputPort = StandinBusAddPort(STANDIN_BUS_OUTPUT, kSurfacePortName);
+}
+
+void VirtualKorvane::Unplug() {
+    const int output = outputPort.exchange(0);
+    const int input = inputPort.exchange(0);
+    if (output == 0)
+        return;
+    StandinBusRemovePort(output);
+    StandinBusRemovePort(input);
+    std::lock_guard<std::mutex> guard(lock);
+    lines.fill(std::string(kLineLength, ' '));
+    leds.clear();
+    held.clear();
+    initialised = false;
+    ++version;
+}
+
+void VirtualKorvane::Plug() {
+    if (!Plugged())
+        AddSurfacePorts();
 }
 
 void VirtualKorvane::SetPressed(const Control& control, bool pressed) {
@@ -83,6 +106,8 @@ void VirtualKorvane::Turn(int encoder, int step) {
 }
 
 void VirtualKorvane::Send(uint8_t status, uint8_t data1, uint8_t data2) {
+    if (!Plugged())
+        return; // the hand moves a control, but nothing leaves the surface
     Record(true, {status, data1, data2});
     StandinBusInject(inputPort, ShortWord(status, data1, data2));
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -51,6 +52,13 @@ public:
     LedView Led(uint8_t note, uint32_t now) const;
     bool Initialised() const; // the plug-in sent the initialisation message
 
+    // The cable. Unplugged, the surface's ports are gone, it sends nothing, and it forgets
+    // what it showed (a surface without power is dark). Plugged back in, its ports come after
+    // every port the bus has now.
+    void Unplug();
+    void Plug();
+    bool Plugged() const { return outputPort.load() != 0; }
+
     // The latest `count` monitor records, oldest first; and every record from position `from`.
     std::vector<MidiRecord> Monitor(size_t count) const;
     std::vector<MidiRecord> MonitorFrom(size_t& from) const;
@@ -70,8 +78,11 @@ private:
         std::deque<uint32_t> changes; // tick counts of the latest changes
     };
 
-    int inputPort;
-    int outputPort;
+    void AddSurfacePorts();
+
+    // 0 while unplugged; the bus's thread reads the output's number as it delivers.
+    std::atomic<int> inputPort{0};
+    std::atomic<int> outputPort{0};
     std::vector<int> otherPorts;
 
     mutable std::mutex lock;
