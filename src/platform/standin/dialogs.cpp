@@ -5,7 +5,6 @@
 #include "internal.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -78,13 +77,19 @@ void* dialogUserContext = nullptr;
 
 // ---- Text comparison -------------------------------------------------------------------------
 
+// The byte with an ASCII capital letter made small, whatever the process's locale.
+int AsciiLower(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 'A' && byte <= 'Z' ? byte - 'A' + 'a' : byte;
+}
+
 // Lists compare their entries without regard to case, as Windows' list boxes do. Windows
 // compares linguistically; here letters compare by their lower-case ASCII codes.
 int CompareIgnoringCase(const std::string& left, const std::string& right) {
     const size_t length = std::min(left.size(), right.size());
     for (size_t i = 0; i < length; ++i) {
-        const int a = std::tolower(static_cast<unsigned char>(left[i]));
-        const int b = std::tolower(static_cast<unsigned char>(right[i]));
+        const int a = AsciiLower(left[i]);
+        const int b = AsciiLower(right[i]);
         if (a != b)
             return a < b ? -1 : 1;
     }
@@ -118,10 +123,11 @@ LRESULT CopyText(const std::string& text, WPARAM size, LPARAM buffer) {
 class Control : public Window {
 public:
     explicit Control(const StandinDialogControl& layout)
-        : windowClass(layout.windowClass), text(layout.text), id(layout.id), style(layout.style) {}
+        : windowClass(layout.windowClass), text(layout.text), id(layout.id), style(layout.style),
+          isList(SameClass(windowClass, "COMBOBOX")), isButton(SameClass(windowClass, "BUTTON")) {}
 
-    bool IsList() const { return SameClass(windowClass, "COMBOBOX"); }
-    bool IsButton() const { return SameClass(windowClass, "BUTTON"); }
+    bool IsList() const { return isList; }
+    bool IsButton() const { return isButton; }
     bool HasEditField() const { return IsList() && (style & CBS_DROPDOWNLIST) != CBS_DROPDOWNLIST; }
 
     LRESULT Receive(UINT message, WPARAM wParam, LPARAM lParam) override {
@@ -157,6 +163,10 @@ public:
     const DWORD style;
 
 private:
+    // Every message asks which kind of control this is; the class name is read once.
+    const bool isList;
+    const bool isButton;
+
     bool ValidIndex(intptr_t index) const {
         return index >= 0 && static_cast<size_t>(index) < entries.size();
     }
