@@ -123,8 +123,9 @@ LRESULT CopyText(const std::string& text, WPARAM size, LPARAM buffer) {
 class Control : public Window {
 public:
     explicit Control(const StandinDialogControl& layout)
-        : windowClass(layout.windowClass), text(layout.text), id(layout.id), style(layout.style),
-          isList(SameClass(windowClass, "COMBOBOX")), isButton(SameClass(windowClass, "BUTTON")) {}
+        : text(layout.text), id(layout.id), style(layout.style),
+          isList(SameClass(layout.windowClass, "COMBOBOX")),
+          isButton(SameClass(layout.windowClass, "BUTTON")) {}
 
     bool IsList() const { return isList; }
     bool IsButton() const { return isButton; }
@@ -157,13 +158,12 @@ public:
         selection = CB_ERR;
     }
 
-    const std::string windowClass;
     std::string text;
     const int id;
     const DWORD style;
 
 private:
-    // Every message asks which kind of control this is; the class name is read once.
+    // Every message asks which kind of control this is: the class name is read once, here.
     const bool isList;
     const bool isButton;
 
